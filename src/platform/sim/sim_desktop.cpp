@@ -1,0 +1,198 @@
+#include "platform/sim/sim_desktop.h"
+
+#include <algorithm>
+#include <cassert>
+
+#include "platform/text.h"
+
+namespace velmora::sim {
+namespace {
+
+const char* KindName(CallKind kind) {
+  switch (kind) {
+    case CallKind::kEnumWindows: return "EnumWindows";
+    case CallKind::kClassName: return "ClassName";
+    case CallKind::kWindowText: return "WindowText";
+    case CallKind::kEnableWindow: return "EnableWindow";
+    case CallKind::kPostMessage: return "PostMessage";
+    case CallKind::kAsyncKeyState: return "AsyncKeyState";
+    case CallKind::kCursorPos: return "CursorPos";
+    case CallKind::kWindowFromPoint: return "WindowFromPoint";
+    case CallKind::kMakeTopMost: return "MakeTopMost";
+    case CallKind::kNotifyIcon: return "NotifyIcon";
+  }
+  return "?";
+}
+
+bool ActsOnWindow(CallKind kind) {
+  return kind == CallKind::kEnableWindow || kind == CallKind::kPostMessage ||
+         kind == CallKind::kMakeTopMost;
+}
+
+void EraseHandle(std::vector<WindowHandle>& handles, WindowHandle window) {
+  std::erase(handles, window);
+}
+
+}  // namespace
+
+std::ostream& operator<<(std::ostream& out, const Call& call) {
+  out << KindName(call.kind) << "(0x" << std::hex << call.window << std::dec << ", "
+      << call.argument;
+  if (call.wparam != 0 || call.lparam != 0) out << ", " << call.wparam << ", " << call.lparam;
+  return out << ")";
+}
+
+WindowHandle SimDesktop::Open(WindowSpec spec) {
+  while (windows_.contains(next_handle_)) next_handle_ += 2;
+  return Insert(next_handle_, 0, std::move(spec));
+}
+
+WindowHandle SimDesktop::OpenChild(WindowHandle parent, WindowSpec spec) {
+  assert(Exists(parent));
+  while (windows_.contains(next_handle_)) next_handle_ += 2;
+  return Insert(next_handle_, parent, std::move(spec));
+}
+
+WindowHandle SimDesktop::OpenWithHandle(WindowHandle handle, WindowSpec spec) {
+  assert(handle != 0 && !Exists(handle));
+  return Insert(handle, 0, std::move(spec));
+}
+
+WindowHandle SimDesktop::Insert(WindowHandle handle, WindowHandle parent, WindowSpec spec) {
+  windows_[handle] = SimWindow{std::move(spec), parent, {}};
+  auto& siblings = parent == 0 ? z_order_ : windows_.at(parent).children;
+  siblings.insert(siblings.begin(), handle);
+  return handle;
+}
+
+void SimDesktop::Destroy(WindowHandle window) {
+  auto found = windows_.find(window);
+  if (found == windows_.end()) return;
+  const std::vector<WindowHandle> children = found->second.children;
+  for (WindowHandle child : children) Destroy(child);
+  const WindowHandle parent = found->second.parent;
+  EraseHandle(parent == 0 ? z_order_ : windows_.at(parent).children, window);
+  windows_.erase(window);
+}
+
+WindowSpec& SimDesktop::Window(WindowHandle window) { return windows_.at(window).spec; }
+
+void SimDesktop::PressKey(std::int32_t virtual_key) {
+  keys_down_.insert(virtual_key);
+  keys_pressed_.insert(virtual_key);
+}
+
+void SimDesktop::ReleaseKey(std::int32_t virtual_key) { keys_down_.erase(virtual_key); }
+
+std::vector<Call> SimDesktop::CallsOf(CallKind kind) const {
+  std::vector<Call> found;
+  std::copy_if(calls_.begin(), calls_.end(), std::back_inserter(found),
+               [kind](const Call& call) { return call.kind == kind; });
+  return found;
+}
+
+std::vector<Call> SimDesktop::CallsTo(WindowHandle window) const {
+  std::vector<Call> found;
+  std::copy_if(calls_.begin(), calls_.end(), std::back_inserter(found), [window](const Call& call) {
+    return call.window == window && ActsOnWindow(call.kind);
+  });
+  return found;
+}
+
+void SimDesktop::Record(CallKind kind, WindowHandle window, std::int64_t argument) {
+  calls_.push_back({kind, window, argument});
+}
+
+void SimDesktop::EnumWindows(const EnumCallback& callback) {
+  Record(CallKind::kEnumWindows);
+  // Like the real enumeration, walk a snapshot: windows that the callback
+  // destroys are still offered and then read as gone.
+  const std::vector<WindowHandle> snapshot = z_order_;
+  for (WindowHandle window : snapshot) {
+    if (!callback(window)) break;
+  }
+}
+
+std::string SimDesktop::ClassName(WindowHandle window, int max_count) {
+  Record(CallKind::kClassName, window);
+  auto found = windows_.find(window);
+  if (found == windows_.end()) return {};
+  return CutWindowText(Utf8ToUtf16(found->second.spec.class_name), max_count);
+}
+
+std::string SimDesktop::WindowText(WindowHandle window, int max_count) {
+  Record(CallKind::kWindowText, window);
+  auto found = windows_.find(window);
+  if (found == windows_.end()) return {};
+  return CutWindowText(Utf8ToUtf16(found->second.spec.title), max_count);
+}
+
+void SimDesktop::EnableWindow(WindowHandle window, bool enable) {
+  Record(CallKind::kEnableWindow, window, enable ? 1 : 0);
+  if (auto found = windows_.find(window); found != windows_.end()) {
+    found->second.spec.enabled = enable;
+  }
+}
+
+void SimDesktop::PostMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wparam,
+                             std::intptr_t lparam) {
+  calls_.push_back({CallKind::kPostMessage, window, message, wparam, lparam});
+  auto found = windows_.find(window);
+  if (found != windows_.end() && message == kWmClose && found->second.spec.closes_on_wm_close) {
+    Destroy(window);
+  }
+}
+
+std::int16_t SimDesktop::AsyncKeyState(std::int32_t virtual_key) {
+  Record(CallKind::kAsyncKeyState, 0, virtual_key);
+  std::uint16_t state = 0;
+  if (keys_down_.contains(virtual_key)) state |= 0x8000;
+  if (keys_pressed_.erase(virtual_key) != 0) state |= 0x0001;
+  return static_cast<std::int16_t>(state);
+}
+
+Point SimDesktop::CursorPos() {
+  Record(CallKind::kCursorPos);
+  return cursor_;
+}
+
+WindowHandle SimDesktop::InnermostAt(WindowHandle window, Point point) const {
+  for (WindowHandle child : windows_.at(window).children) {
+    const WindowSpec& spec = windows_.at(child).spec;
+    if (spec.visible && spec.rect.Contains(point)) return InnermostAt(child, point);
+  }
+  return window;
+}
+
+WindowHandle SimDesktop::WindowFromPoint(Point point) {
+  Record(CallKind::kWindowFromPoint);
+  for (WindowHandle window : z_order_) {
+    const WindowSpec& spec = windows_.at(window).spec;
+    if (spec.visible && spec.rect.Contains(point)) return InnermostAt(window, point);
+  }
+  return 0;
+}
+
+void SimDesktop::MakeTopMost(WindowHandle window) {
+  Record(CallKind::kMakeTopMost, window);
+  if (!Exists(window) || windows_.at(window).parent != 0) return;
+  EraseHandle(z_order_, window);
+  z_order_.insert(z_order_.begin(), window);
+}
+
+void SimDesktop::NotifyIcon(NotifyIconAction action, const TrayIconRecord& record) {
+  Record(CallKind::kNotifyIcon, record.hWnd, static_cast<std::int64_t>(action));
+  switch (action) {
+    case NotifyIconAction::kAdd:
+      if (!tray_icon_) tray_icon_ = record;
+      break;
+    case NotifyIconAction::kModify:
+      if (tray_icon_) tray_icon_ = record;
+      break;
+    case NotifyIconAction::kDelete:
+      tray_icon_.reset();
+      break;
+  }
+}
+
+}  // namespace velmora::sim

@@ -1,0 +1,132 @@
+// A simulated desktop behind the WindowSystem seam, so the core can be run
+// and tested anywhere. It keeps top-level windows and their children in
+// z-order, the pointer, the keyboard and the tray icon, and records every call
+// it receives in order.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <ostream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/window_system.h"
+
+namespace velmora::sim {
+
+struct Rect {
+  std::int32_t left = 0;
+  std::int32_t top = 0;
+  std::int32_t right = 0;
+  std::int32_t bottom = 0;
+
+  bool Contains(Point point) const {
+    return point.x >= left && point.x < right && point.y >= top && point.y < bottom;
+  }
+};
+
+struct WindowSpec {
+  std::string class_name;
+  // UTF-8; a NUL ends the text as Windows sees it, as with SetWindowText.
+  std::string title;
+  bool visible = true;
+  bool enabled = true;
+  // Ordinary windows go away when they receive WM_CLOSE.
+  bool closes_on_wm_close = true;
+  Rect rect;
+};
+
+enum class CallKind {
+  kEnumWindows,
+  kClassName,
+  kWindowText,
+  kEnableWindow,
+  kPostMessage,
+  kAsyncKeyState,
+  kCursorPos,
+  kWindowFromPoint,
+  kMakeTopMost,
+  kNotifyIcon,
+};
+
+// One call received. `argument` is the message posted, the enable flag, the
+// virtual key or the icon action, whichever the call has; the message
+// parameters are kept so that a test sees any that is not 0.
+struct Call {
+  CallKind kind;
+  WindowHandle window = 0;
+  std::int64_t argument = 0;
+  std::uint64_t wparam = 0;
+  std::int64_t lparam = 0;
+
+  friend bool operator==(const Call&, const Call&) = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Call& call);
+
+class SimDesktop final : public WindowSystem {
+ public:
+  // Opens a top-level window in front of the others and returns its handle.
+  WindowHandle Open(WindowSpec spec);
+  // Opens a child window in front of its siblings.
+  WindowHandle OpenChild(WindowHandle parent, WindowSpec spec);
+  // Opens a window with a given handle, such as one with the top bit set.
+  WindowHandle OpenWithHandle(WindowHandle handle, WindowSpec spec);
+  // Destroys a window and its children, as the owning program would.
+  void Destroy(WindowHandle window);
+
+  bool Exists(WindowHandle window) const { return windows_.contains(window); }
+  // The live window's state; the window must exist.
+  WindowSpec& Window(WindowHandle window);
+  std::vector<WindowHandle> TopLevelWindows() const { return z_order_; }
+
+  void MoveCursor(Point point) { cursor_ = point; }
+  void PressKey(std::int32_t virtual_key);    // down now, and pressed since the last read
+  void ReleaseKey(std::int32_t virtual_key);
+
+  const std::vector<Call>& Calls() const { return calls_; }
+  // The calls of one kind, or of the kinds that touch other programs' windows.
+  std::vector<Call> CallsOf(CallKind kind) const;
+  std::vector<Call> CallsTo(WindowHandle window) const;
+  void ClearCalls() { calls_.clear(); }
+
+  // The icon in the notification area, if one is there.
+  const std::optional<TrayIconRecord>& TrayIcon() const { return tray_icon_; }
+
+  // WindowSystem
+  void EnumWindows(const EnumCallback& callback) override;
+  std::string ClassName(WindowHandle window, int max_count) override;
+  std::string WindowText(WindowHandle window, int max_count) override;
+  void EnableWindow(WindowHandle window, bool enable) override;
+  void PostMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wparam,
+                   std::intptr_t lparam) override;
+  std::int16_t AsyncKeyState(std::int32_t virtual_key) override;
+  Point CursorPos() override;
+  WindowHandle WindowFromPoint(Point point) override;
+  void MakeTopMost(WindowHandle window) override;
+  void NotifyIcon(NotifyIconAction action, const TrayIconRecord& record) override;
+
+ private:
+  struct SimWindow {
+    WindowSpec spec;
+    WindowHandle parent = 0;
+    std::vector<WindowHandle> children;  // front first
+  };
+
+  WindowHandle Insert(WindowHandle handle, WindowHandle parent, WindowSpec spec);
+  WindowHandle InnermostAt(WindowHandle window, Point point) const;
+  void Record(CallKind kind, WindowHandle window = 0, std::int64_t argument = 0);
+
+  std::map<WindowHandle, SimWindow> windows_;
+  std::vector<WindowHandle> z_order_;  // top-level windows, front first
+  WindowHandle next_handle_ = 0x10010;
+  Point cursor_;
+  std::set<std::int32_t> keys_down_;
+  std::set<std::int32_t> keys_pressed_;
+  std::optional<TrayIconRecord> tray_icon_;
+  std::vector<Call> calls_;
+};
+
+}  // namespace velmora::sim

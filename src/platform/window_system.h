@@ -1,0 +1,83 @@
+// The seam between Velmora's portable core and the window system.
+//
+// Every contact with other programs' windows and with the notification area
+// goes through WindowSystem. The Win32 implementation makes the real calls;
+// the simulated desktop lets the core run and be tested on any system.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace velmora {
+
+// Window handles are held as signed 32-bit values, the width that 32-bit and
+// 64-bit Windows share for user handles. Only the Win32 layer converts them.
+using WindowHandle = std::int32_t;
+// Icon handles are user handles too, so the same width holds them.
+using IconHandle = std::int32_t;
+
+struct Point {
+  std::int32_t x = 0;
+  std::int32_t y = 0;
+};
+
+// Window messages the core posts to other programs' windows.
+inline constexpr std::uint32_t kWmCancelMode = 0x1F;
+inline constexpr std::uint32_t kWmClose = 0x10;
+
+// Virtual-key codes of the function keys.
+inline constexpr std::int32_t kVkF1 = 112;
+inline constexpr std::int32_t kVkF12 = 123;
+
+enum class NotifyIconAction : std::uint32_t { kAdd = 0, kModify = 1, kDelete = 2 };
+
+// The notification-icon record in its first, 88-byte form, with the values
+// the program writes. The Win32 layer copies it into the native record.
+struct TrayIconRecord {
+  static constexpr std::uint32_t kSize = 88;
+  static constexpr std::uint32_t kFlagMessage = 1;
+  static constexpr std::uint32_t kFlagIcon = 2;
+  static constexpr std::uint32_t kFlagTip = 4;
+
+  std::uint32_t cbSize = 0;
+  WindowHandle hWnd = 0;
+  std::uint32_t uID = 0;
+  std::uint32_t uFlags = 0;
+  std::uint32_t uCallbackMessage = 0;
+  IconHandle hIcon = 0;
+  std::array<char, 64> szTip{};
+};
+
+class WindowSystem {
+ public:
+  // Returns true to go on with the next window, false to end the walk.
+  using EnumCallback = std::function<bool(WindowHandle)>;
+
+  virtual ~WindowSystem() = default;
+
+  // Offers every top-level window to `callback`, in the window system's order,
+  // while it returns true.
+  virtual void EnumWindows(const EnumCallback& callback) = 0;
+  // The window's class name, at most max_count - 1 characters, in UTF-8;
+  // empty when the window no longer exists.
+  virtual std::string ClassName(WindowHandle window, int max_count) = 0;
+  // The window's text as GetWindowText gives it: at most max_count - 1 UTF-16
+  // units, never half a surrogate pair, in UTF-8; empty when unreadable.
+  virtual std::string WindowText(WindowHandle window, int max_count) = 0;
+  virtual void EnableWindow(WindowHandle window, bool enable) = 0;
+  virtual void PostMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wparam,
+                           std::intptr_t lparam) = 0;
+  // Non-zero when the key is down or was pressed since the previous reading.
+  virtual std::int16_t AsyncKeyState(std::int32_t virtual_key) = 0;
+  virtual Point CursorPos() = 0;
+  // The innermost window under the point, 0 if none.
+  virtual WindowHandle WindowFromPoint(Point point) = 0;
+  // Keeps the window above every window that is not top-most, without moving
+  // or sizing it.
+  virtual void MakeTopMost(WindowHandle window) = 0;
+  virtual void NotifyIcon(NotifyIconAction action, const TrayIconRecord& record) = 0;
+};
+
+}  // namespace velmora
