@@ -17,6 +17,11 @@ bool IsNetscapeClass(std::string_view class_name) {
 
 }  // namespace
 
+bool ContainsHandle(std::span<const WindowEntry> entries, WindowHandle window) {
+  return std::any_of(entries.begin(), entries.end(),
+                     [window](const WindowEntry& entry) { return entry.handle == window; });
+}
+
 bool ClassQualifies(std::string_view class_name, DialogBoxes dialogs) {
   return class_name == kInternetExplorerClass || class_name == kOperaClass ||
          IsNetscapeClass(class_name) ||

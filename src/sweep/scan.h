@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -21,6 +22,17 @@ struct WindowEntry {
     handle = 0;
   }
 };
+
+// The listed part of a packed table: from entry 0 up to the first zero handle
+// or the end of the table, whichever comes first.
+template <std::size_t N>
+std::span<const WindowEntry> Listed(const std::array<WindowEntry, N>& table) {
+  std::size_t count = 0;
+  while (count < N && table[count].handle != 0) ++count;
+  return {table.data(), count};
+}
+
+bool ContainsHandle(std::span<const WindowEntry> entries, WindowHandle window);
 
 inline constexpr int kScanTableSize = 101;
 inline constexpr int kClassNameBufferSize = 128;
