@@ -42,15 +42,19 @@ std::ostream& operator<<(std::ostream& out, const Call& call) {
   return out << ")";
 }
 
-WindowHandle SimDesktop::Open(WindowSpec spec) {
-  while (windows_.contains(next_handle_)) next_handle_ += 2;
-  return Insert(next_handle_, 0, std::move(spec));
-}
+WindowHandle SimDesktop::Open(WindowSpec spec) { return Insert(NewHandle(), 0, std::move(spec)); }
 
 WindowHandle SimDesktop::OpenChild(WindowHandle parent, WindowSpec spec) {
   assert(Exists(parent));
-  while (windows_.contains(next_handle_)) next_handle_ += 2;
-  return Insert(next_handle_, parent, std::move(spec));
+  return Insert(NewHandle(), parent, std::move(spec));
+}
+
+// Like the window system, never hands out a handle again soon after its
+// window was destroyed, so a stale handle cannot name a new window.
+WindowHandle SimDesktop::NewHandle() {
+  do next_handle_ += 2;
+  while (windows_.contains(next_handle_));
+  return next_handle_;
 }
 
 WindowHandle SimDesktop::OpenWithHandle(WindowHandle handle, WindowSpec spec) {

@@ -115,6 +115,7 @@ class SimDesktop final : public WindowSystem {
     std::vector<WindowHandle> children;  // front first
   };
 
+  WindowHandle NewHandle();
   WindowHandle Insert(WindowHandle handle, WindowHandle parent, WindowSpec spec);
   WindowHandle InnermostAt(WindowHandle window, Point point) const;
   void Record(CallKind kind, WindowHandle window = 0, std::int64_t argument = 0);

@@ -1,0 +1,86 @@
+// Test doubles for the forms seam and the event pump, on a fake clock.
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/forms.h"
+
+namespace velmora::testing {
+
+class RecordingListBox final : public ListBoxView {
+ public:
+  void Clear() override { items.clear(); }
+  void AddItem(std::string_view text) override { items.emplace_back(text); }
+  void Refresh() override { ++refreshes; }
+
+  std::vector<std::string> items;
+  int refreshes = 0;
+};
+
+inline constexpr IconHandle kNormalIcon = 0x1001;
+inline constexpr IconHandle kBusyIcon = 0x2002;
+
+class FakeForms final : public Forms {
+ public:
+  void Unload(FormId form) override {
+    unloads.push_back(form);
+    if (auto handler = on_unload.find(form); handler != on_unload.end()) handler->second();
+  }
+  IconHandle PictureHandle(Picture picture) override {
+    return picture == Picture::kImage1 ? kNormalIcon : kBusyIcon;
+  }
+  ListBoxView& KeepListBox() override { return list; }
+
+  std::vector<FormId> unloads;
+  // What a form's QueryUnload does, such as the configuration dialog storing
+  // the pass count it shows.
+  std::map<FormId, std::function<void()>> on_unload;
+  RecordingListBox list;
+};
+
+// A pump on a fake clock: waiting moves the clock to the deadline or to the
+// next scheduled event, whichever comes first, so a ten-second run takes
+// microseconds.
+class FakePump final : public EventPump {
+ public:
+  Clock::time_point Now() override { return now; }
+  void WaitForEvents(Clock::time_point deadline) override {
+    ++waits;
+    Clock::time_point wake = deadline;
+    for (const auto& event : events) wake = std::min(wake, event.at);
+    now = std::max(now, wake);
+  }
+  void DoEvents() override {
+    ++dispatches;
+    std::vector<Event> due;
+    std::erase_if(events, [&](const Event& event) {
+      if (event.at > now) return false;
+      due.push_back(event);
+      return true;
+    });
+    for (const Event& event : due) event.run();
+  }
+
+  // Runs `run` at the first dispatch at or after `delay` from now.
+  void Schedule(Clock::duration delay, std::function<void()> run) {
+    events.push_back({now + delay, std::move(run)});
+  }
+  double SecondsSince(Clock::time_point start) const {
+    return std::chrono::duration<double>(now - start).count();
+  }
+
+  struct Event {
+    Clock::time_point at;
+    std::function<void()> run;
+  };
+  Clock::time_point now{};
+  std::vector<Event> events;
+  int waits = 0;
+  int dispatches = 0;
+};
+
+}  // namespace velmora::testing
