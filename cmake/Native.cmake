@@ -12,3 +12,12 @@ add_executable(unit_tests ${VELMORA_UNIT_TESTS})
 target_link_libraries(unit_tests PRIVATE velmora_sim GTest::gtest GTest::gmock GTest::gtest_main)
 target_compile_options(unit_tests PRIVATE ${VELMORA_TEST_WARNINGS})
 gtest_discover_tests(unit_tests DISCOVERY_MODE PRE_TEST)
+
+# The icon drawing program, and a check that res/ holds exactly what it draws.
+add_executable(draw_icons tools/icons/draw_icons.cpp)
+target_include_directories(draw_icons PRIVATE src)
+target_compile_options(draw_icons PRIVATE ${VELMORA_WARNINGS})
+add_test(NAME icons_match_drawing
+         COMMAND ${CMAKE_COMMAND} -DDRAW_ICONS=$<TARGET_FILE:draw_icons> -DRES_DIR=${PROJECT_SOURCE_DIR}/res
+                 -DWORK_DIR=${CMAKE_CURRENT_BINARY_DIR}/icons_drawn
+                 -P ${PROJECT_SOURCE_DIR}/tests/resources/check_icons_drawn.cmake)
