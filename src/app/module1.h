@@ -13,6 +13,9 @@ namespace velmora {
 inline constexpr std::int16_t kDefaultPassCount = 10;
 inline constexpr std::int32_t kDefaultCaptureKey = 120;  // F9
 
+// The capture key as the user sees it: 1 for F1 to 12 for F12.
+inline int CaptureKeyNumber(std::int32_t capture_key) { return capture_key - (kVkF1 - 1); }
+
 struct Module1 {
   ScanTables scan;
   KeepStore keep;
