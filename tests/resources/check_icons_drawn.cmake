@@ -4,6 +4,7 @@
 #
 # cmake -DDRAW_ICONS=<program> -DRES_DIR=<res folder> -DWORK_DIR=<scratch folder>
 #       -P check_icons_drawn.cmake
+cmake_minimum_required(VERSION 3.25)
 file(REMOVE_RECURSE "${WORK_DIR}")
 file(MAKE_DIRECTORY "${WORK_DIR}")
 execute_process(COMMAND "${DRAW_ICONS}" "${WORK_DIR}" RESULT_VARIABLE result)
