@@ -179,6 +179,7 @@ struct StopwatchDesign {
   Point crown_bottom_right;
   Point stem_top_left;
   Point stem_bottom_right;
+  int hours_between_marks;  // 3 keeps only the quarters, where pixels are few
   double mark_outer_radius;
   double mark_inner_radius;
   double quarter_mark_inner_radius;
@@ -197,7 +198,7 @@ Canvas DrawStopwatch(const StopwatchDesign& d) {
     canvas.FillEdge(part, kBlack);
   }
   canvas.Fill(Disc(d.centre, d.face_radius), kWhite);
-  for (int hour = 0; hour < 12; ++hour) {
+  for (int hour = 0; hour < 12; hour += d.hours_between_marks) {
     const double inner = hour % 3 == 0 ? d.quarter_mark_inner_radius : d.mark_inner_radius;
     canvas.Fill(Stroke(OnDial(d.centre, inner, hour), OnDial(d.centre, d.mark_outer_radius, hour),
                        d.mark_width),
@@ -359,15 +360,15 @@ constexpr EyeDesign kEye16{
 constexpr StopwatchDesign kStopwatch32{
     .size = 32, .centre = {15.5, 18.5}, .case_radius = 13.5, .face_radius = 11.2,
     .crown_top_left = {11, 0}, .crown_bottom_right = {20, 3},
-    .stem_top_left = {13, 2}, .stem_bottom_right = {18, 6},
+    .stem_top_left = {13, 2}, .stem_bottom_right = {18, 6}, .hours_between_marks = 1,
     .mark_outer_radius = 10.2, .mark_inner_radius = 8.2, .quarter_mark_inner_radius = 7,
     .mark_width = 1.2, .hand_length = 8.5, .hand_hour = 1.5, .hub_radius = 1.5};
 constexpr StopwatchDesign kStopwatch16{
-    .size = 16, .centre = {7.5, 8.5}, .case_radius = 7.5, .face_radius = 5.8,
-    .crown_top_left = {5, 0}, .crown_bottom_right = {10, 1.5},
-    .stem_top_left = {6, 1}, .stem_bottom_right = {9, 2},
-    .mark_outer_radius = 5.2, .mark_inner_radius = 4.5, .quarter_mark_inner_radius = 3.5,
-    .mark_width = 1, .hand_length = 4, .hand_hour = 1.5, .hub_radius = 0.7};
+    .size = 16, .centre = {7.5, 9.5}, .case_radius = 6.6, .face_radius = 5.2,
+    .crown_top_left = {5, 0}, .crown_bottom_right = {10, 2.5},
+    .stem_top_left = {6, 2}, .stem_bottom_right = {9, 3}, .hours_between_marks = 3,
+    .mark_outer_radius = 4.8, .mark_inner_radius = 4.0, .quarter_mark_inner_radius = 2.9,
+    .mark_width = 1, .hand_length = 3.5, .hand_hour = 1.5, .hub_radius = 0.7};
 
 }  // namespace
 }  // namespace velmora::icons
