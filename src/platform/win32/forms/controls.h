@@ -1,0 +1,130 @@
+// The controls that forms place: each is a child window created from a small
+// args struct, and the notifications its form receives for it are routed
+// back to the control object.
+#pragma once
+
+#include <windows.h>
+
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/win32/forms/fonts.h"
+#include "platform/win32/unique_handle.h"
+
+namespace velmora::win32 {
+
+// Left, top, width and height in twips, in the form's client area.
+struct TwipsRect {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+};
+
+struct ControlArgs {
+  TwipsRect rect = {};
+  std::wstring_view text = {};
+  // The form's default font when not given.
+  const FontSpec* font = nullptr;
+  DWORD style = 0;
+  DWORD ex_style = 0;
+};
+
+class Control {
+ public:
+  Control() = default;
+  virtual ~Control() = default;
+  Control(const Control&) = delete;
+  Control& operator=(const Control&) = delete;
+
+  // Null until the form is loaded. The form's window owns its controls'
+  // windows: they are destroyed with it.
+  HWND hwnd() const { return window_; }
+
+  // Creates the child window, hidden until the form first lays it out.
+  void Create(HWND parent, const ControlArgs& args);
+  // Sizes, places and sets the font for the DPI the form is drawn at.
+  void Layout(UINT dpi, HFONT default_font);
+  // The parent's window is being destroyed, and this window with it.
+  void Detach() { window_ = nullptr; }
+
+  // The control that owns a child window of a form, or null.
+  static Control* FromWindow(HWND window);
+
+  // Notifications that the form routes here.
+  virtual void OnCommand(WORD /*code*/) {}
+  // A brush for the background, having set the colours on `dc`; null keeps
+  // the system's colours.
+  virtual HBRUSH OnColor(HDC /*dc*/) { return nullptr; }
+
+ protected:
+  virtual const wchar_t* WindowClass() const = 0;
+  virtual DWORD KindStyle() const = 0;
+  virtual void OnCreated() {}
+
+ private:
+  HWND window_ = nullptr;
+  TwipsRect rect_;
+  std::optional<FontSpec> font_spec_;
+  // Only a control with a named font owns one; the others use the form's.
+  UniqueFont own_font_;
+};
+
+class Label final : public Control {
+ public:
+  void SetCaption(std::wstring_view caption);
+  void SetTextColor(COLORREF color) { text_color_ = color; }
+  HBRUSH OnColor(HDC dc) override;
+
+ protected:
+  const wchar_t* WindowClass() const override { return L"STATIC"; }
+  DWORD KindStyle() const override { return SS_LEFT | SS_NOPREFIX; }
+
+ private:
+  std::optional<COLORREF> text_color_;
+};
+
+// Holds an icon; its picture's handle is what the notification area is given.
+class ImageHolder final : public Control {
+ public:
+  void SetPicture(UniqueIcon picture);
+  HICON Picture() const { return picture_.get(); }
+
+ protected:
+  const wchar_t* WindowClass() const override { return L"STATIC"; }
+  DWORD KindStyle() const override { return SS_ICON | SS_REALSIZEIMAGE; }
+  void OnCreated() override;
+
+ private:
+  UniqueIcon picture_;
+};
+
+// A menu shown at the mouse. Captions of "-" are separators.
+class PopupMenu {
+ public:
+  struct Item {
+    std::wstring_view caption;
+    UINT command = 0;
+  };
+
+  explicit PopupMenu(std::initializer_list<Item> items);
+
+  // Shows the menu at the mouse position and returns the chosen item's
+  // command once the menu is dismissed, or 0 when none was chosen.
+  UINT Track(HWND owner) const;
+
+ private:
+  UniqueMenu menu_;
+};
+
+// A system resource id such as IDI_APPLICATION or IDC_ARROW for the wide
+// calls: the ids are small integers, the same whatever the character set.
+inline LPCWSTR SystemResource(LPCSTR id) { return reinterpret_cast<LPCWSTR>(id); }
+
+// The program's icon at a size, from the executable's resources; a stock
+// icon stands in when the resource is missing, so there is always a picture.
+UniqueIcon LoadIconResource(HINSTANCE instance, int resource_id, int size, LPCWSTR stand_in);
+
+}  // namespace velmora::win32

@@ -1,0 +1,98 @@
+#include "platform/win32/forms/dpi.h"
+
+namespace velmora::win32 {
+namespace {
+
+constexpr int kTwipsPerInch = 1440;
+
+// The per-monitor DPI calls of user32, null where the system lacks them.
+struct DpiCalls {
+  decltype(&::GetDpiForWindow) get_dpi_for_window = nullptr;
+  decltype(&::SetProcessDpiAwarenessContext) set_awareness_context = nullptr;
+  decltype(&::AdjustWindowRectExForDpi) adjust_window_rect_for_dpi = nullptr;
+  decltype(&::SystemParametersInfoForDpi) parameters_for_dpi = nullptr;
+  decltype(&::GetSystemMetricsForDpi) metrics_for_dpi = nullptr;
+};
+
+template <typename Function>
+void Find(HMODULE module, const char* name, Function& function) {
+  // Through the generic function type, which converts to any other.
+  function = reinterpret_cast<Function>(
+      reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
+}
+
+const DpiCalls& Calls() {
+  static const DpiCalls calls = [] {
+    DpiCalls found;
+    const HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
+    if (user32 == nullptr) return found;
+    Find(user32, "GetDpiForWindow", found.get_dpi_for_window);
+    Find(user32, "SetProcessDpiAwarenessContext", found.set_awareness_context);
+    Find(user32, "AdjustWindowRectExForDpi", found.adjust_window_rect_for_dpi);
+    Find(user32, "SystemParametersInfoForDpi", found.parameters_for_dpi);
+    Find(user32, "GetSystemMetricsForDpi", found.metrics_for_dpi);
+    return found;
+  }();
+  return calls;
+}
+
+UINT ScreenDpi() {
+  const HDC screen = ::GetDC(nullptr);
+  const int dpi = ::GetDeviceCaps(screen, LOGPIXELSX);
+  ::ReleaseDC(nullptr, screen);
+  return dpi > 0 ? static_cast<UINT>(dpi) : kDefaultDpi;
+}
+
+int MetricForDpi(int metric, UINT dpi) {
+  if (Calls().metrics_for_dpi != nullptr) return Calls().metrics_for_dpi(metric, dpi);
+  return ::MulDiv(::GetSystemMetrics(metric), static_cast<int>(dpi),
+                  static_cast<int>(ScreenDpi()));
+}
+
+}  // namespace
+
+void DeclarePerMonitorDpiAwareness() {
+  if (Calls().set_awareness_context != nullptr) {
+    Calls().set_awareness_context(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+  }
+}
+
+UINT WindowDpi(HWND window) {
+  if (Calls().get_dpi_for_window != nullptr && window != nullptr) {
+    if (const UINT dpi = Calls().get_dpi_for_window(window); dpi != 0) return dpi;
+  }
+  return ScreenDpi();
+}
+
+int TwipsToPixels(int twips, UINT dpi) {
+  return ::MulDiv(twips, static_cast<int>(dpi), kTwipsPerInch);
+}
+
+SIZE WindowSizeForClient(SIZE client, DWORD style, DWORD ex_style, UINT dpi) {
+  RECT rect{0, 0, client.cx, client.cy};
+  if (Calls().adjust_window_rect_for_dpi != nullptr) {
+    Calls().adjust_window_rect_for_dpi(&rect, style, FALSE, ex_style, dpi);
+  } else {
+    ::AdjustWindowRectEx(&rect, style, FALSE, ex_style);
+  }
+  return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+LOGFONTW MessageFont(UINT dpi) {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof(metrics);
+  if (Calls().parameters_for_dpi != nullptr &&
+      Calls().parameters_for_dpi(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0, dpi)) {
+    return metrics.lfMessageFont;
+  }
+  ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0);
+  // Without the per-DPI call the system gives the font at the screen's DPI.
+  metrics.lfMessageFont.lfHeight = ::MulDiv(metrics.lfMessageFont.lfHeight,
+                                            static_cast<int>(dpi), static_cast<int>(ScreenDpi()));
+  return metrics.lfMessageFont;
+}
+
+int SmallIconSize(UINT dpi) { return MetricForDpi(SM_CXSMICON, dpi); }
+int LargeIconSize(UINT dpi) { return MetricForDpi(SM_CXICON, dpi); }
+
+}  // namespace velmora::win32

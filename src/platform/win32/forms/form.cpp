@@ -1,0 +1,162 @@
+#include "platform/win32/forms/form.h"
+
+namespace velmora::win32 {
+
+FormsRuntime::FormsRuntime(HINSTANCE instance, int icon_resource)
+    : instance_(instance), icon_resource_(icon_resource) {
+  WNDCLASSEXW window_class{};
+  window_class.cbSize = sizeof(window_class);
+  window_class.lpfnWndProc = &Form::WindowProc;
+  window_class.hInstance = instance;
+  window_class.hCursor = ::LoadCursorW(nullptr, SystemResource(IDC_ARROW));
+  // The colour of dialog boxes and of the controls' backgrounds.
+  window_class.hbrBackground = ::GetSysColorBrush(COLOR_BTNFACE);
+  window_class.lpszClassName = kWindowClass;
+  ::RegisterClassExW(&window_class);
+}
+
+FormsRuntime::~FormsRuntime() { ::UnregisterClassW(kWindowClass, instance_); }
+
+void FormsRuntime::FormUnloaded() {
+  if (--loaded_count_ == 0) ::PostQuitMessage(0);
+}
+
+Form::Form(FormsRuntime& runtime, const FormArgs& args)
+    : runtime_(runtime),
+      caption_(args.caption),
+      client_twips_{args.width, args.height},
+      style_(args.style),
+      ex_style_(args.ex_style) {}
+
+Form::~Form() {
+  if (!IsLoaded()) return;
+  // The derived form and its controls are gone already: from here on the
+  // window's messages go straight to the system.
+  ::SetWindowLongPtrW(hwnd(), GWLP_USERDATA, 0);
+  ::SetWindowLongPtrW(hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&::DefWindowProcW));
+  window_.reset();
+  runtime_.FormUnloaded();
+}
+
+void Form::Add(Control& control, const ControlArgs& args) {
+  Placement& placement = placements_.emplace_back(
+      Placement{&control, std::wstring(args.text),
+                args.font ? std::optional<FontSpec>(*args.font) : std::nullopt, args});
+  placement.args.text = placement.text;
+  placement.args.font = placement.font ? &*placement.font : nullptr;
+}
+
+void Form::Load() {
+  if (IsLoaded()) return;
+  // The window procedure takes ownership of the handle at WM_NCCREATE.
+  ::CreateWindowExW(ex_style_, FormsRuntime::kWindowClass, caption_.c_str(), style_, 0, 0, 0, 0,
+                    nullptr, nullptr, runtime_.instance(), this);
+  if (!IsLoaded()) return;
+  for (Placement& placement : placements_) placement.control->Create(hwnd(), placement.args);
+  Layout(WindowDpi(hwnd()));
+  SizeAndCentre();
+  OnLoad();
+}
+
+void Form::Show() {
+  if (!IsLoaded()) return;
+  ::ShowWindow(hwnd(), SW_SHOWNORMAL);
+  ::SetForegroundWindow(hwnd());
+}
+
+void Form::Unload() {
+  if (!IsLoaded() || unloading_) return;
+  unloading_ = true;
+  OnQueryUnload();
+  window_.reset();
+  unloading_ = false;
+}
+
+LRESULT Form::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_CLOSE:
+      Unload();
+      return 0;
+    case WM_COMMAND:
+      if (Control* control = lparam ? Control::FromWindow(reinterpret_cast<HWND>(lparam)) : nullptr) {
+        control->OnCommand(HIWORD(wparam));
+        return 0;
+      }
+      break;
+    case WM_CTLCOLORSTATIC:
+      if (Control* control = Control::FromWindow(reinterpret_cast<HWND>(lparam))) {
+        if (HBRUSH brush = control->OnColor(reinterpret_cast<HDC>(wparam))) {
+          return reinterpret_cast<LRESULT>(brush);
+        }
+      }
+      break;
+    case WM_DPICHANGED:
+      return OnDpiChanged(wparam, lparam);
+    default:
+      break;
+  }
+  return ::DefWindowProcW(hwnd(), message, wparam, lparam);
+}
+
+LRESULT CALLBACK Form::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    auto* created = static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
+    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
+    created->window_ = UniqueWindow(window);
+    created->runtime_.FormLoaded();
+  }
+  auto* form = reinterpret_cast<Form*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (form == nullptr) return ::DefWindowProcW(window, message, wparam, lparam);
+  if (message == WM_NCDESTROY) {
+    form->OnNcDestroy(window);
+    return ::DefWindowProcW(window, message, wparam, lparam);
+  }
+  return form->HandleMessage(message, wparam, lparam);
+}
+
+void Form::Layout(UINT dpi) {
+  dpi_ = dpi;
+  default_font_ = CreateDefaultFont(dpi);
+  for (Placement& placement : placements_) placement.control->Layout(dpi, default_font_.get());
+  // Every window carries the program's icon, drawn for its DPI. The new icon
+  // is in place before the old one is destroyed.
+  UniqueIcon big = LoadIconResource(runtime_.instance(), runtime_.icon_resource(),
+                                    LargeIconSize(dpi), SystemResource(IDI_APPLICATION));
+  UniqueIcon small = LoadIconResource(runtime_.instance(), runtime_.icon_resource(),
+                                      SmallIconSize(dpi), SystemResource(IDI_APPLICATION));
+  ::SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
+  ::SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
+  big_icon_ = std::move(big);
+  small_icon_ = std::move(small);
+}
+
+void Form::SizeAndCentre() {
+  const SIZE client{TwipsToPixels(client_twips_.cx, dpi_), TwipsToPixels(client_twips_.cy, dpi_)};
+  const SIZE outer = WindowSizeForClient(client, style_, ex_style_, dpi_);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof(monitor);
+  ::GetMonitorInfoW(::MonitorFromWindow(hwnd(), MONITOR_DEFAULTTOPRIMARY), &monitor);
+  const RECT& area = monitor.rcWork;
+  ::SetWindowPos(hwnd(), nullptr, area.left + (area.right - area.left - outer.cx) / 2,
+                 area.top + (area.bottom - area.top - outer.cy) / 2, outer.cx, outer.cy,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+LRESULT Form::OnDpiChanged(WPARAM wparam, LPARAM lparam) {
+  Layout(HIWORD(wparam));
+  const RECT& suggested = *reinterpret_cast<const RECT*>(lparam);
+  ::SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  return 0;
+}
+
+void Form::OnNcDestroy(HWND window) {
+  // The system has destroyed the window and its controls' windows. During an
+  // Unload the handle has left window_ already.
+  for (Placement& placement : placements_) placement.control->Detach();
+  window_.release();
+  ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+  runtime_.FormUnloaded();
+}
+
+}  // namespace velmora::win32

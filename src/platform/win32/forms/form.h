@@ -1,0 +1,143 @@
+// Forms over plain Win32 windows: Load creates the window and its controls
+// hidden, Show brings it up, Unload runs QueryUnload and destroys it. The
+// program's windows are of their own class, never the dialog-box class that
+// a sweep closes, so they are never built from dialog templates.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/win32/forms/controls.h"
+#include "platform/win32/forms/dpi.h"
+#include "platform/win32/unique_handle.h"
+
+namespace velmora::win32 {
+
+// What the forms of the process share: their window class, their icon, and
+// the count of loaded forms, which ends the process when it drops to zero.
+class FormsRuntime {
+ public:
+  static constexpr const wchar_t* kWindowClass = L"VelmoraForm";
+
+  FormsRuntime(HINSTANCE instance, int icon_resource);
+  ~FormsRuntime();
+  FormsRuntime(const FormsRuntime&) = delete;
+  FormsRuntime& operator=(const FormsRuntime&) = delete;
+
+  HINSTANCE instance() const { return instance_; }
+  int icon_resource() const { return icon_resource_; }
+  int loaded_count() const { return loaded_count_; }
+
+  void FormLoaded() { ++loaded_count_; }
+  // Posts WM_QUIT when the last loaded form is gone.
+  void FormUnloaded();
+
+ private:
+  HINSTANCE instance_;
+  int icon_resource_;
+  int loaded_count_ = 0;
+};
+
+struct FormArgs {
+  std::wstring_view caption = {};
+  // The client area, in twips.
+  int width = 0;
+  int height = 0;
+  // A fixed single border with only a close box.
+  DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+  DWORD ex_style = 0;
+};
+
+class Form {
+ public:
+  Form(FormsRuntime& runtime, const FormArgs& args);
+  virtual ~Form();
+  Form(const Form&) = delete;
+  Form& operator=(const Form&) = delete;
+
+  // Creates the window and its controls, hidden and centred on the screen,
+  // then runs OnLoad. Nothing when already loaded.
+  void Load();
+  // Makes the form visible and brings it to the front.
+  void Show();
+  // Runs OnQueryUnload, which cannot cancel, then destroys the window.
+  // Nothing when not loaded.
+  void Unload();
+
+  bool IsLoaded() const { return static_cast<bool>(window_); }
+  HWND hwnd() const { return window_.get(); }
+
+ protected:
+  // Declares a control of the layout; it is created when the form loads.
+  void Add(Control& control, const ControlArgs& args);
+
+  virtual void OnLoad() {}
+  virtual void OnQueryUnload() {}
+  // Messages the form does not handle go to the base, and from there to
+  // DefWindowProcW.
+  virtual LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
+
+ private:
+  friend class FormsRuntime;  // registers the window procedure
+
+  // The control's args with their own copies of the text and the font.
+  struct Placement {
+    Control* control;
+    std::wstring text;
+    std::optional<FontSpec> font;
+    ControlArgs args;
+  };
+
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  void Layout(UINT dpi);
+  void SizeAndCentre();
+  LRESULT OnDpiChanged(WPARAM wparam, LPARAM lparam);
+  void OnNcDestroy(HWND window);
+
+  FormsRuntime& runtime_;
+  std::wstring caption_;
+  SIZE client_twips_;
+  DWORD style_;
+  DWORD ex_style_;
+  std::vector<Placement> placements_;
+  UINT dpi_ = kDefaultDpi;
+  UniqueFont default_font_;
+  UniqueIcon big_icon_;
+  UniqueIcon small_icon_;
+  bool unloading_ = false;
+  UniqueWindow window_;
+};
+
+// One instance per form, re-created on the next use after an unload, so that
+// a form always opens from its layout. The old instance stays until then: it
+// may still be on the stack when it unloads itself from one of its handlers.
+template <typename FormType>
+class FormSlot {
+ public:
+  explicit FormSlot(std::function<std::unique_ptr<FormType>()> make) : make_(std::move(make)) {}
+
+  // The loaded form, loading a fresh instance when none is loaded.
+  FormType& Load() {
+    if (!form_ || !form_->IsLoaded()) {
+      form_ = make_();
+      form_->Load();
+    }
+    return *form_;
+  }
+  void Unload() {
+    if (form_) form_->Unload();
+  }
+  FormType* Loaded() const { return form_ && form_->IsLoaded() ? form_.get() : nullptr; }
+
+ private:
+  std::function<std::unique_ptr<FormType>()> make_;
+  std::unique_ptr<FormType> form_;
+};
+
+}  // namespace velmora::win32

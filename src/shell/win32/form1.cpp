@@ -1,0 +1,64 @@
+#include "shell/win32/form1.h"
+
+#include "app/resource_ids.h"
+
+namespace velmora::win32 {
+namespace {
+
+UINT CommandOf(MenuCommand command) { return static_cast<UINT>(command); }
+
+}  // namespace
+
+Form1::Form1(FormsRuntime& runtime, Module1& state, const SweepContext& context,
+             ShellWindows& windows)
+    // A tool window never has a task-list entry, and a top-level one (unlike
+    // a message-only window) receives the broadcasts of the shell.
+    : Form(runtime, {.caption = L"Form1", .width = 3600, .height = 690,
+                     .ex_style = WS_EX_TOOLWINDOW}),
+      mnuPop({{L"A conserver...", CommandOf(MenuCommand::kFen)},
+              {L"Configuration", CommandOf(MenuCommand::kConfig)},
+              {L"-"},
+              {L"A propos de...", CommandOf(MenuCommand::kAbout)},
+              {L"-"},
+              {L"Quitter", CommandOf(MenuCommand::kExit)}}),
+      shell_(state, context, windows),
+      taskbar_created_(::RegisterWindowMessageW(L"TaskbarCreated")) {
+  Add(Image1, {.rect = {120, 120, 480, 480}});
+  Add(Image2, {.rect = {1560, 120, 480, 480}});
+}
+
+HICON Form1::PictureOf(Picture picture) const {
+  return picture == Picture::kImage1 ? Image1.Picture() : Image2.Picture();
+}
+
+MenuCommand Form1::ShowPopupMenu() const { return MenuCommand{mnuPop.Track(hwnd())}; }
+
+void Form1::OnLoad() {
+  // The notification area shows small icons.
+  const int size = SmallIconSize(WindowDpi(hwnd()));
+  const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+  Image1.SetPicture(LoadIconResource(instance, kEyeIcon, size, SystemResource(IDI_APPLICATION)));
+  Image2.SetPicture(LoadIconResource(instance, kBusyIcon, size, SystemResource(IDI_WARNING)));
+  shell_.Load();
+}
+
+LRESULT Form1::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case kTrayCallbackMessage:
+      shell_.MouseMove(lparam);
+      return 0;
+    case WM_QUERYENDSESSION:
+      return TRUE;
+    case WM_ENDSESSION:
+      if (wparam) shell_.EndSession();
+      return 0;
+    default:
+      if (taskbar_created_ != 0 && message == taskbar_created_) {
+        shell_.TaskbarCreated();
+        return 0;
+      }
+      return Form::HandleMessage(message, wparam, lparam);
+  }
+}
+
+}  // namespace velmora::win32

@@ -1,0 +1,35 @@
+// Form1, the hidden main form: it owns the tray icon, receives the icon's
+// mouse messages and hosts the popup menu.
+#pragma once
+
+#include "platform/forms.h"
+#include "platform/win32/forms/form.h"
+#include "shell/tray_shell.h"
+
+namespace velmora::win32 {
+
+class Form1 final : public Form {
+ public:
+  Form1(FormsRuntime& runtime, Module1& state, const SweepContext& context,
+        ShellWindows& windows);
+
+  HICON PictureOf(Picture picture) const;
+  MenuCommand ShowPopupMenu() const;
+
+ protected:
+  void OnLoad() override;
+  void OnQueryUnload() override { shell_.QueryUnload(); }
+  LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
+
+ private:
+  // The normal and the busy tray icon.
+  ImageHolder Image1;
+  ImageHolder Image2;
+  PopupMenu mnuPop;
+  TrayShell shell_;
+  // Broadcast when the notification area is rebuilt; 0 if it could not be
+  // registered.
+  UINT taskbar_created_;
+};
+
+}  // namespace velmora::win32

@@ -1,0 +1,44 @@
+// Velmora's forms, one instance each, behind the forms seam of the core.
+#pragma once
+
+#include "platform/forms.h"
+#include "platform/win32/forms/form.h"
+#include "shell/tray_shell.h"
+#include "shell/win32/form1.h"
+#include "shell/win32/form4.h"
+
+namespace velmora::win32 {
+
+class VelmoraForms final : public Forms, public ShellWindows {
+ public:
+  VelmoraForms(FormsRuntime& runtime, Module1& state, WindowSystem& desktop, EventPump& pump);
+
+  // Start-up: loads the main form, which adds the icon.
+  void LoadMainForm() { form1_.Load(); }
+
+  // Forms
+  void Unload(FormId form) override;
+  IconHandle PictureHandle(Picture picture) override;
+  ListBoxView& KeepListBox() override { return no_keep_list_; }
+
+  // ShellWindows
+  WindowHandle MainWindow() override;
+  MenuCommand PopupMenu() override;
+  void Open(FormId form) override;
+
+ private:
+  // Stands in for the keep-list window's list box, which is only used while
+  // that window is loaded.
+  class NoListBox final : public ListBoxView {
+   public:
+    void Clear() override {}
+    void AddItem(std::string_view) override {}
+    void Refresh() override {}
+  };
+
+  FormSlot<Form1> form1_;
+  FormSlot<Form4> form4_;
+  NoListBox no_keep_list_;
+};
+
+}  // namespace velmora::win32
