@@ -2,7 +2,58 @@
 add_link_options(-static -static-libgcc -static-libstdc++)
 
 enable_language(RC)
-add_executable(Velmora WIN32 src/app/main.cpp res/velmora.rc)
-target_link_libraries(Velmora PRIVATE velmora_core)
+# Velmora.exe: every source of the program in this one list.
+set(VELMORA_SOURCES
+  src/app/main.cpp
+  res/velmora.rc
+)
+add_executable(Velmora WIN32 ${VELMORA_SOURCES})
+target_link_libraries(Velmora PRIVATE velmora_win32)
 target_compile_options(Velmora PRIVATE ${VELMORA_WARNINGS})
 target_link_options(Velmora PRIVATE -municode)
+
+# The Win32 side of the window-system seam and the event pump.
+add_library(velmora_win32 STATIC
+  src/platform/win32/win32_event_pump.cpp
+  src/platform/win32/win32_window_system.cpp
+)
+target_link_libraries(velmora_win32 PUBLIC velmora_core user32 shell32)
+target_compile_options(velmora_win32 PRIVATE ${VELMORA_WARNINGS})
+
+if(BUILD_TESTING)
+  include(GoogleTest)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+  # The helper that opens windows for the tests and benchmarks, and the code
+  # that drives it from another process. Both land beside the test programs,
+  # where the driver looks for the helper.
+  add_executable(winhelper tools/winhelper/winhelper.cpp)
+  target_link_libraries(winhelper PRIVATE velmora_core)
+  target_include_directories(winhelper PRIVATE ${PROJECT_SOURCE_DIR})
+  target_compile_options(winhelper PRIVATE ${VELMORA_WARNINGS})
+  target_compile_definitions(winhelper PRIVATE UNICODE _UNICODE)
+  target_link_options(winhelper PRIVATE -municode)
+
+  add_library(winhelper_client STATIC tools/winhelper/winhelper_client.cpp)
+  target_link_libraries(winhelper_client PUBLIC velmora_win32)
+  target_include_directories(winhelper_client PUBLIC ${PROJECT_SOURCE_DIR})
+  target_compile_options(winhelper_client PRIVATE ${VELMORA_WARNINGS})
+  add_dependencies(winhelper_client winhelper)
+
+  file(GLOB VELMORA_WIN32_TESTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/win32/*_test.cpp)
+  add_executable(win32_tests ${VELMORA_WIN32_TESTS})
+  target_link_libraries(win32_tests PRIVATE winhelper_client gtest gmock gtest_main)
+  target_compile_options(win32_tests PRIVATE ${VELMORA_TEST_WARNINGS})
+  gtest_discover_tests(win32_tests DISCOVERY_MODE PRE_TEST)
+  # resources_test reads Velmora.exe's version record and resources.
+  target_link_libraries(win32_tests PRIVATE version)
+  add_dependencies(win32_tests Velmora)
+  add_test(NAME velmora_imports_system_dlls_only
+           COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP} -DPROGRAM=$<TARGET_FILE:Velmora>
+                   -P ${PROJECT_SOURCE_DIR}/tests/resources/check_imports.cmake)
+
+  # Benchmarks print figures; they are not tests.
+  add_executable(scan_bench_win32 bench/scan_bench_win32.cpp)
+  target_link_libraries(scan_bench_win32 PRIVATE winhelper_client)
+  target_compile_options(scan_bench_win32 PRIVATE ${VELMORA_WARNINGS})
+endif()

@@ -5,6 +5,12 @@
 // the simulated desktop lets the core run and be tested on any system.
 #pragma once
 
+// <windows.h> renames PostMessage to PostMessageA or PostMessageW; undoing
+// that here keeps the method's one name in every file, whatever came first.
+#ifdef PostMessage
+#undef PostMessage
+#endif
+
 #include <array>
 #include <cstdint>
 #include <functional>

@@ -1,0 +1,130 @@
+#include "platform/win32/win32_window_system.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+#include <exception>
+#include <string>
+
+#include "platform/text.h"
+
+namespace velmora::win32 {
+namespace {
+
+// How long a window that is to change its enabled state may take to answer.
+constexpr UINT kAnswerTimeoutMs = 200;
+
+static_assert(sizeof(void*) != 4 || NOTIFYICONDATAA_V1_SIZE == TrayIconRecord::kSize,
+              "on 32-bit Windows the tray record is the native first-form record");
+
+struct EnumState {
+  const WindowSystem::EnumCallback& callback;
+  std::exception_ptr failure;
+};
+
+// An exception must not unwind through the window system's own frames, so it
+// ends the walk here and is raised again once EnumWindows has returned.
+BOOL CALLBACK EnumTrampoline(HWND window, LPARAM state_address) {
+  auto& state = *reinterpret_cast<EnumState*>(state_address);
+  try {
+    return state.callback(ToWindowHandle(window)) ? TRUE : FALSE;
+  } catch (...) {
+    state.failure = std::current_exception();
+    return FALSE;
+  }
+}
+
+// Reads one unit more than the caller's limit, so that CutWindowText can see
+// whether the limit falls inside a surrogate pair and drop the pair whole.
+template <typename ReadCall>
+std::string ReadText(ReadCall read, HWND window, int max_count) {
+  if (max_count <= 0) return {};
+  std::wstring buffer(static_cast<std::size_t>(max_count) + 1, L'\0');
+  const int length = std::max(read(window, buffer.data(), max_count + 1), 0);
+  const std::u16string units(buffer.begin(), buffer.begin() + length);
+  return CutWindowText(units, max_count);
+}
+
+// Changing a window's enabled state sends it WM_ENABLE and waits for the
+// answer; a program that has stopped pumping messages would hold us forever.
+bool AnswersPromptly(HWND window) {
+  DWORD_PTR ignored = 0;
+  return ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_BLOCK | SMTO_ABORTIFHUNG,
+                               kAnswerTimeoutMs, &ignored) != 0;
+}
+
+DWORD ToNotifyMessage(NotifyIconAction action) {
+  switch (action) {
+    case NotifyIconAction::kAdd:
+      return NIM_ADD;
+    case NotifyIconAction::kModify:
+      return NIM_MODIFY;
+    case NotifyIconAction::kDelete:
+      return NIM_DELETE;
+  }
+  return NIM_MODIFY;
+}
+
+}  // namespace
+
+void Win32WindowSystem::EnumWindows(const EnumCallback& callback) {
+  EnumState state{callback, nullptr};
+  ::EnumWindows(&EnumTrampoline, reinterpret_cast<LPARAM>(&state));
+  if (state.failure) std::rethrow_exception(state.failure);
+}
+
+std::string Win32WindowSystem::ClassName(WindowHandle window, int max_count) {
+  return ReadText(&::GetClassNameW, ToHwnd(window), max_count);
+}
+
+std::string Win32WindowSystem::WindowText(WindowHandle window, int max_count) {
+  return ReadText(&::GetWindowTextW, ToHwnd(window), max_count);
+}
+
+// A window that does not answer keeps its state; the sweep's next pass tries
+// again, and the close messages are posted either way.
+void Win32WindowSystem::EnableWindow(WindowHandle window, bool enable) {
+  const HWND hwnd = ToHwnd(window);
+  const bool enabled = ::IsWindowEnabled(hwnd) != FALSE;
+  if (enabled != enable && !AnswersPromptly(hwnd)) return;
+  ::EnableWindow(hwnd, enable ? TRUE : FALSE);
+}
+
+void Win32WindowSystem::PostMessage(WindowHandle window, std::uint32_t message,
+                                    std::uintptr_t wparam, std::intptr_t lparam) {
+  ::PostMessageW(ToHwnd(window), message, wparam, lparam);
+}
+
+std::int16_t Win32WindowSystem::AsyncKeyState(std::int32_t virtual_key) {
+  return ::GetAsyncKeyState(virtual_key);
+}
+
+Point Win32WindowSystem::CursorPos() {
+  POINT point{};
+  ::GetCursorPos(&point);
+  return {point.x, point.y};
+}
+
+WindowHandle Win32WindowSystem::WindowFromPoint(Point point) {
+  return ToWindowHandle(::WindowFromPoint(POINT{point.x, point.y}));
+}
+
+void Win32WindowSystem::MakeTopMost(WindowHandle window) {
+  ::SetWindowPos(ToHwnd(window), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+}
+
+// The record keeps the 32-bit layout; the native first-form record has the
+// same fields at the platform's own widths.
+void Win32WindowSystem::NotifyIcon(NotifyIconAction action, const TrayIconRecord& record) {
+  NOTIFYICONDATAA data{};
+  data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+  data.hWnd = ToHwnd(record.hWnd);
+  data.uID = record.uID;
+  data.uFlags = record.uFlags;
+  data.uCallbackMessage = record.uCallbackMessage;
+  data.hIcon = ToHicon(record.hIcon);
+  std::copy(record.szTip.begin(), record.szTip.end(), data.szTip);
+  ::Shell_NotifyIconA(ToNotifyMessage(action), &data);
+}
+
+}  // namespace velmora::win32
