@@ -271,7 +271,8 @@ std::vector<std::uint8_t> EncodeImage(const Canvas& canvas) {
   for (int y = size - 1; y >= 0; --y) {
     std::vector<std::uint8_t> row(mask_row, 0);
     for (int x = 0; x < size; ++x) {
-      if (canvas.at(x, y) == kTransparent) row[static_cast<std::size_t>(x / 8)] |= 0x80 >> (x % 8);
+      std::uint8_t& bits = row[static_cast<std::size_t>(x / 8)];
+      if (canvas.at(x, y) == kTransparent) bits = static_cast<std::uint8_t>(bits | 0x80 >> (x % 8));
     }
     out.Append(row);
   }
