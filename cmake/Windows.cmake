@@ -8,7 +8,7 @@ set(VELMORA_SOURCES
   res/velmora.rc
 )
 add_executable(Velmora WIN32 ${VELMORA_SOURCES})
-target_link_libraries(Velmora PRIVATE velmora_win32)
+target_link_libraries(Velmora PRIVATE velmora_forms)
 target_compile_options(Velmora PRIVATE ${VELMORA_WARNINGS})
 target_link_options(Velmora PRIVATE -municode)
 
@@ -19,6 +19,19 @@ add_library(velmora_win32 STATIC
 )
 target_link_libraries(velmora_win32 PUBLIC velmora_core user32 shell32)
 target_compile_options(velmora_win32 PRIVATE ${VELMORA_WARNINGS})
+
+# The program's forms, in a library so that the Windows tests open them too.
+add_library(velmora_forms STATIC
+  src/platform/win32/forms/controls.cpp
+  src/platform/win32/forms/dpi.cpp
+  src/platform/win32/forms/fonts.cpp
+  src/platform/win32/forms/form.cpp
+  src/shell/win32/form1.cpp
+  src/shell/win32/form4.cpp
+  src/shell/win32/velmora_forms.cpp
+)
+target_link_libraries(velmora_forms PUBLIC velmora_win32)
+target_compile_options(velmora_forms PRIVATE ${VELMORA_WARNINGS})
 
 if(BUILD_TESTING)
   include(GoogleTest)
@@ -51,6 +64,19 @@ if(BUILD_TESTING)
   add_test(NAME velmora_imports_system_dlls_only
            COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP} -DPROGRAM=$<TARGET_FILE:Velmora>
                    -P ${PROJECT_SOURCE_DIR}/tests/resources/check_imports.cmake)
+
+  # End-to-end tests of Velmora.exe in a Wine virtual desktop, driven with
+  # xdotool, and the tool with which they look at the desktop and signal it.
+  add_executable(desktopctl tools/desktopctl/desktopctl.cpp)
+  target_link_libraries(desktopctl PRIVATE velmora_core)
+  target_include_directories(desktopctl PRIVATE ${PROJECT_SOURCE_DIR})
+  target_compile_options(desktopctl PRIVATE ${VELMORA_WARNINGS})
+  target_link_options(desktopctl PRIVATE -municode)
+  foreach(e2e menu sweep taskbar)
+    add_test(NAME e2e_${e2e}
+             COMMAND bash ${PROJECT_SOURCE_DIR}/tests/e2e/${e2e}_test.sh $<TARGET_FILE_DIR:Velmora>)
+    set_tests_properties(e2e_${e2e} PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120 RUN_SERIAL TRUE)
+  endforeach()
 
   # Benchmarks print figures; they are not tests.
   add_executable(scan_bench_win32 bench/scan_bench_win32.cpp)

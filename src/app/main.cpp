@@ -1,5 +1,32 @@
-// Velmora's entry point. The tray shell arrives with the main form; until
-// then the program starts and ends at once.
-#include <windows.h>
+// Velmora's entry point: the process state, the window system, the event
+// pump and the forms live here for the whole run; loading the main form adds
+// the tray icon, and the message loop ends when the last form is unloaded.
+// First, so that <windows.h> cannot rename the seam's PostMessage.
+#include "platform/win32/handles.h"
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return 0; }
+#include "app/module1.h"
+#include "app/resource_ids.h"
+#include "platform/win32/forms/dpi.h"
+#include "platform/win32/forms/form.h"
+#include "platform/win32/win32_event_pump.h"
+#include "platform/win32/win32_window_system.h"
+#include "shell/win32/velmora_forms.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  using namespace velmora;
+  win32::DeclarePerMonitorDpiAwareness();
+  Module1 state;
+  win32::Win32WindowSystem desktop;
+  win32::Win32EventPump pump;
+  win32::FormsRuntime runtime(instance, kEyeIcon);
+  win32::VelmoraForms forms(runtime, state, desktop, pump);
+  forms.LoadMainForm();
+  // Without its main form the program could not be reached or quit.
+  if (runtime.loaded_count() == 0) return 1;
+  MSG message{};
+  while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+    ::TranslateMessage(&message);
+    ::DispatchMessageW(&message);
+  }
+  return static_cast<int>(message.wParam);
+}

@@ -1,0 +1,182 @@
+# Sourced by the end-to-end tests: Velmora.exe, winhelper.exe and
+# desktopctl.exe in a Wine virtual desktop of their own, driven with xdotool
+# as a user would drive them. Expects the Wine prefix and X display that
+# scripts/wine-env sets up; the first argument is the build directory.
+set -euo pipefail
+
+E2E_BIN=$(cd "$1" && pwd)
+# The notification area at the right end of the virtual desktop's taskbar,
+# where the only icon sits.
+readonly E2E_ICON_X=1013 E2E_ICON_Y=757
+readonly E2E_TRAY_CROP=20x20+1003+747
+
+if [ -z "${DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ]; then
+  echo "no Wine environment: run under scripts/test" >&2
+  exit 77  # skipped
+fi
+
+# Fails the test if the command fails at any time within `seconds`.
+holds() {
+  local what=$1 seconds=$2
+  shift 2
+  local deadline=$((SECONDS + seconds))
+  while [ "$SECONDS" -lt "$deadline" ]; do
+    "$@" || fail "no longer true: $what"
+    sleep 0.2
+  done
+}
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+# Repeats a command every 0.2 s until it succeeds; fails the test after
+# `seconds`.
+wait_for() {
+  local what=$1 seconds=$2
+  shift 2
+  local deadline=$((SECONDS + seconds))
+  until "$@"; do
+    [ "$SECONDS" -lt "$deadline" ] || fail "timed out waiting for $what"
+    sleep 0.2
+  done
+}
+
+windows_path() {
+  local path=${1//\//\\}
+  echo "Z:$path"
+}
+
+# Starts a Windows program on the test's virtual desktop.
+on_desktop() {
+  wine explorer "/desktop=$E2E_DESKTOP,1024x768" "$@" > /dev/null 2>&1 &
+  E2E_LAUNCHED+=("$!")
+}
+
+# Runs a desktopctl command on the desktop and prints its result.
+ctl() {
+  local out="$E2E_DIR/ctl.$RANDOM.txt"
+  on_desktop "$E2E_BIN/desktopctl.exe" --out "$(windows_path "$out")" "$@"
+  wait_for "desktopctl $*" 20 test -f "$out"
+  cat "$out"
+  rm -f "$out"
+}
+
+# Top-level windows: "<handle> <visible> <pid> <class>\t<title>".
+count_windows() {
+  local visible=$1 class=$2 title=$3
+  ctl list | awk -F'\t' -v v="$visible" -v c="$class" -v t="$title" \
+    '{ split($1, f, " ") } (v == "" || f[2] == v) && f[4] == c && (t == "" || $2 == t) { n++ }
+     END { print n + 0 }'
+}
+menu_open() { [ "$(count_windows 1 '#32768' '')" -gt 0 ]; }
+menu_closed() { ! menu_open; }
+# Counted hidden or not: a hidden second box would be a fault too.
+about_boxes_are() { [ "$(count_windows '' VelmoraForm "$E2E_ABOUT_CAPTION")" -eq "$1" ]; }
+main_forms_are() { [ "$(count_windows '' VelmoraForm Form1)" -eq "$1" ]; }
+readonly E2E_ABOUT_CAPTION="Velmora (V 1.0) - Torvane (18/03/2001)"
+
+# Linux processes of Velmora.exe in this Wine prefix.
+velmora_pids() {
+  local pid
+  for pid in $(pgrep -f '^[^ ]*Velmora\.exe( |$)' || true); do
+    tr '\0' '\n' < "/proc/$pid/environ" 2> /dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" &&
+      echo "$pid"
+  done
+  return 0
+}
+velmora_running() { [ -n "$(velmora_pids)" ]; }
+velmora_gone() { ! velmora_running; }
+
+# The tray icon: "none" when the notification area shows nothing there (one
+# colour), "normal" when it shows the picture recorded at start-up, "other"
+# for any other picture (the busy one during a run).
+tray_shot() { import -window root -crop "$E2E_TRAY_CROP" "$1"; }
+icon_state() {
+  local shot="$E2E_DIR/tray.png"
+  tray_shot "$shot"
+  if [ "$(identify -format %k "$shot")" -le 1 ]; then
+    echo none
+  elif compare -metric AE "$shot" "$E2E_DIR/normal.png" null: 2> /dev/null; then
+    echo normal
+  else
+    echo other
+  fi
+}
+icon_is() { [ "$(icon_state)" = "$1" ]; }
+
+tray_double_click() { xdotool mousemove "$E2E_ICON_X" "$E2E_ICON_Y" click --repeat 2 --delay 80 1; }
+tray_left_click() { xdotool mousemove "$E2E_ICON_X" "$E2E_ICON_Y" click 1; }
+tray_right_click() { xdotool mousemove "$E2E_ICON_X" "$E2E_ICON_Y" click 3; }
+
+# Clicks a menu item of the open menu, as the user would. Under Wine the
+# keyboard may stay with the taskbar after a click on it, so the mouse is the
+# reliable way. The items' middles, in hundredths of the menu's height from
+# its top: the two separators are thinner than the items.
+readonly E2E_ITEM_MIDDLES=(13 30 59 87)
+readonly E2E_ITEM_ABOUT=2 E2E_ITEM_EXIT=3
+choose_menu_item() {
+  local left top right bottom
+  read -r left top right bottom < <(ctl rect '#32768' '*')
+  [ -n "${bottom:-}" ] || fail "no menu open"
+  xdotool mousemove $((left + 25)) $((top + (bottom - top) * E2E_ITEM_MIDDLES[$1] / 100)) click 1
+}
+
+open_about_box() {
+  tray_right_click
+  wait_for "the menu" 10 menu_open
+  choose_menu_item "$E2E_ITEM_ABOUT"
+}
+
+# Clicks the close box of the visible window with this title.
+click_close_box() {
+  local left top right bottom
+  read -r left top right bottom < <(ctl rect '*' "$1")
+  [ -n "${bottom:-}" ] || fail "no window titled $1"
+  xdotool mousemove $((right - 12)) $((top + 11)) click 1
+}
+
+# Starts Velmora on a fresh virtual desktop and records its tray picture.
+start_velmora() {
+  E2E_DIR=$(mktemp -d /tmp/velmora-e2e.XXXXXX)
+  # A desktop of its own: the previous test's may still be closing down, and
+  # a program that joins a closing desktop goes with it.
+  E2E_DESKTOP="Velmora-e2e-$RANDOM$RANDOM"
+  E2E_LAUNCHED=()
+  trap stop_all EXIT
+  on_desktop "$E2E_BIN/Velmora.exe"
+  wait_for "Velmora's main form" 30 main_forms_are 1
+  wait_for "the tray icon" 15 record_normal_icon
+}
+record_normal_icon() {
+  tray_shot "$E2E_DIR/normal.png" && [ "$(identify -format %k "$E2E_DIR/normal.png")" -gt 1 ]
+}
+
+# Opens winhelper's windows, one description per line of the spec.
+start_helper() {
+  E2E_LOG="$E2E_DIR/helper.log"
+  printf '%s\n' "$@" > "$E2E_DIR/helper.spec"
+  on_desktop "$E2E_BIN/winhelper.exe" --log "$(windows_path "$E2E_LOG")" \
+    --spec "$(windows_path "$E2E_DIR/helper.spec")" \
+    --quit-file "$(windows_path "$E2E_DIR/helper.quit")" --lifetime 120000
+  wait_for "the helper's windows" 20 grep -qs '^[0-9]* ready' "$E2E_LOG"
+}
+helper_events() { awk -v e="$1" -v n="$2" '$2 == e && $3 == n { c++ } END { print c + 0 }' "$E2E_LOG"; }
+
+# Leaves nothing behind: Velmora ends as at a log-off, the helper on its quit
+# file, and whatever we started and is still there after that is killed.
+stop_all() {
+  local status=$?
+  set +e
+  velmora_running && ctl end-session > /dev/null
+  touch "$E2E_DIR/helper.quit"
+  local deadline=$((SECONDS + 10)) pid
+  for pid in "${E2E_LAUNCHED[@]}"; do
+    while kill -0 "$pid" 2> /dev/null && [ "$SECONDS" -lt "$deadline" ]; do sleep 0.2; done
+    kill "$pid" 2> /dev/null
+  done
+  for pid in $(velmora_pids); do kill "$pid"; done
+  rm -rf "$E2E_DIR"
+  exit "$status"
+}

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# The icon comes back when the notification area is rebuilt and still starts
+# a run; a log-off during that run ends the process at once, icon gone, even
+# with the about box open.
+source "$(dirname "$0")/lib.sh" "$@"
+
+start_velmora
+ctl forget-icon > /dev/null
+wait_for "the icon to be forgotten" 10 icon_is none
+ctl taskbar-created > /dev/null
+wait_for "the icon to come back" 10 icon_is normal
+
+open_about_box
+wait_for "the about box" 10 about_boxes_are 1
+tray_double_click
+wait_for "the busy icon" 5 icon_is other
+
+read -r _ agreed _ windows < <(ctl end-session)
+[ "$agreed" = "$windows" ] || fail "$agreed of $windows windows agreed to end the session"
+wait_for "Velmora to end" 5 velmora_gone
+icon_is none || fail "the icon was left behind"
+echo "PASS"

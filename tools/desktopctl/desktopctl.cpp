@@ -1,0 +1,225 @@
+// desktopctl.exe: looks at and signals the windows of the desktop it runs on,
+// for the end-to-end tests of Velmora.exe. Started inside a Wine virtual
+// desktop, it sees that desktop's windows.
+//
+// Usage: desktopctl.exe --out FILE COMMAND [ARGUMENT...]
+//   list             one line per top-level window, in z-order:
+//                    <handle> <visible 0|1> <process id> <class>\t<title>
+//   forget-icon      removes Velmora's tray icon, as a restarted Explorer
+//                    would have forgotten it
+//   taskbar-created  broadcasts the message a rebuilt notification area sends
+//   rect CLASS TITLE the outer rectangle of the visible top-level window of
+//                    that class and title ("*" for any):
+//                    <left> <top> <right> <bottom>, or nothing
+//   controls CLASS TITLE
+//                    the child windows of that window (as for rect), in
+//                    z-order: <class> <check state>\t<text>, each line of a
+//                    list box following it as "item\t<text>"
+//   end-session      sends WM_QUERYENDSESSION to every window of Velmora's
+//                    process, then WM_ENDSESSION, as a log-off does; writes
+//                    "query <n answered TRUE> of <n windows>"
+// The result goes to FILE (UTF-8) in one piece once the command is done, so a
+// script may poll for it. Exit code 0, or 2 for a malformed command line.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/text.h"
+
+namespace velmora::desktopctl {
+namespace {
+
+constexpr UINT kVelmoraIconId = 1;
+// How long a window may take to answer, as Windows allows at log-off.
+constexpr UINT kEndSessionTimeoutMs = 5000;
+constexpr UINT kControlTimeoutMs = 2000;
+
+HWND VelmoraMainWindow() { return ::FindWindowW(L"VelmoraForm", L"Form1"); }
+
+std::wstring Text(HWND window, int (*read)(HWND, LPWSTR, int)) {
+  std::wstring buffer(512, L'\0');
+  buffer.resize(static_cast<std::size_t>(std::max(read(window, buffer.data(), 512), 0)));
+  return buffer;
+}
+
+std::vector<HWND> TopLevelWindows() {
+  std::vector<HWND> windows;
+  ::EnumWindows(
+      [](HWND window, LPARAM list) {
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&windows));
+  return windows;
+}
+
+std::string List() {
+  std::string lines;
+  for (HWND window : TopLevelWindows()) {
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(window, &process);
+    char head[64];
+    std::snprintf(head, sizeof(head), "0x%llx %d %lu ",
+                  static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(window)),
+                  ::IsWindowVisible(window) ? 1 : 0, static_cast<unsigned long>(process));
+    const std::wstring class_name = Text(window, &::GetClassNameW);
+    const std::wstring title = Text(window, &::GetWindowTextW);
+    lines += head + Utf16ToUtf8(std::u16string(class_name.begin(), class_name.end())) + "\t" +
+             Utf16ToUtf8(std::u16string(title.begin(), title.end())) + "\n";
+  }
+  return lines;
+}
+
+std::string ForgetIcon() {
+  NOTIFYICONDATAW record{};
+  record.cbSize = sizeof(record);
+  record.hWnd = VelmoraMainWindow();
+  record.uID = kVelmoraIconId;
+  return ::Shell_NotifyIconW(NIM_DELETE, &record) ? "forgotten\n" : "not found\n";
+}
+
+HWND FindVisible(const std::wstring& class_name, const std::wstring& title) {
+  for (HWND window : TopLevelWindows()) {
+    if (!::IsWindowVisible(window)) continue;
+    if (class_name != L"*" && Text(window, &::GetClassNameW) != class_name) continue;
+    if (title != L"*" && Text(window, &::GetWindowTextW) != title) continue;
+    return window;
+  }
+  return nullptr;
+}
+
+std::string Rect(const std::wstring& class_name, const std::wstring& title) {
+  RECT rect{};
+  const HWND window = FindVisible(class_name, title);
+  if (window == nullptr || !::GetWindowRect(window, &rect)) return {};
+  return std::to_string(rect.left) + " " + std::to_string(rect.top) + " " +
+         std::to_string(rect.right) + " " + std::to_string(rect.bottom) + "\n";
+}
+
+std::string Utf8(const std::wstring& text) {
+  return Utf16ToUtf8(std::u16string(text.begin(), text.end()));
+}
+
+// Asked of the control itself: another process's edit box keeps what the
+// user typed where GetWindowText does not look.
+std::wstring ControlText(HWND control) {
+  std::wstring buffer(512, L'\0');
+  DWORD_PTR length = 0;
+  ::SendMessageTimeoutW(control, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
+                        SMTO_ABORTIFHUNG, kControlTimeoutMs, &length);
+  buffer.resize(std::min<std::size_t>(length, buffer.size()));
+  return buffer;
+}
+
+std::string ListItems(HWND list) {
+  std::string lines;
+  const auto count = ::SendMessageW(list, LB_GETCOUNT, 0, 0);
+  for (WPARAM index = 0; static_cast<LRESULT>(index) < count; ++index) {
+    std::wstring item(static_cast<std::size_t>(::SendMessageW(list, LB_GETTEXTLEN, index, 0)) + 1,
+                      L'\0');
+    item.resize(static_cast<std::size_t>(
+        ::SendMessageW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(item.data()))));
+    lines += "item\t" + Utf8(item) + "\n";
+  }
+  return lines;
+}
+
+std::string Controls(const std::wstring& class_name, const std::wstring& title) {
+  const HWND window = FindVisible(class_name, title);
+  if (window == nullptr) return {};
+  std::string lines;
+  for (HWND child = ::GetWindow(window, GW_CHILD); child != nullptr;
+       child = ::GetWindow(child, GW_HWNDNEXT)) {
+    const std::wstring kind = Text(child, &::GetClassNameW);
+    const bool button = ::lstrcmpiW(kind.c_str(), L"Button") == 0;
+    const auto check = button ? ::SendMessageW(child, BM_GETCHECK, 0, 0) : 0;
+    lines += Utf8(kind) + " " + std::to_string(check) + "\t" + Utf8(ControlText(child)) + "\n";
+    if (::lstrcmpiW(kind.c_str(), L"ListBox") == 0) lines += ListItems(child);
+  }
+  return lines;
+}
+
+std::string TaskbarCreated() {
+  const UINT message = ::RegisterWindowMessageW(L"TaskbarCreated");
+  ::PostMessageW(HWND_BROADCAST, message, 0, 0);
+  return "broadcast\n";
+}
+
+std::string EndSession() {
+  DWORD velmora = 0;
+  ::GetWindowThreadProcessId(VelmoraMainWindow(), &velmora);
+  std::vector<HWND> windows;
+  for (HWND window : TopLevelWindows()) {
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(window, &process);
+    if (velmora != 0 && process == velmora) windows.push_back(window);
+  }
+  int agreed = 0;
+  for (HWND window : windows) {
+    DWORD_PTR answer = 0;
+    if (::SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF,
+                              SMTO_ABORTIFHUNG, kEndSessionTimeoutMs, &answer) &&
+        answer == TRUE) {
+      ++agreed;
+    }
+  }
+  for (HWND window : windows) {
+    DWORD_PTR ignored = 0;
+    ::SendMessageTimeoutW(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG,
+                          kEndSessionTimeoutMs, &ignored);
+  }
+  return "query " + std::to_string(agreed) + " of " + std::to_string(windows.size()) + "\n";
+}
+
+// Written beside the target and renamed over it, so a reader never sees half.
+void WriteWhole(const std::wstring& path, const std::string& text) {
+  const std::wstring partial = path + L".part";
+  if (FILE* file = ::_wfopen(partial.c_str(), L"wb")) {
+    std::fwrite(text.data(), 1, text.size(), file);
+    std::fclose(file);
+    ::MoveFileExW(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
+  }
+}
+
+}  // namespace
+}  // namespace velmora::desktopctl
+
+int wmain(int argc, wchar_t** argv) {
+  using namespace velmora::desktopctl;
+  if (argc < 4 || std::wstring(argv[1]) != L"--out") {
+    std::fputs(
+        "usage: desktopctl.exe --out FILE "
+        "list|forget-icon|taskbar-created|end-session|rect CLASS TITLE|controls CLASS TITLE\n",
+        stderr);
+    return 2;
+  }
+  const std::wstring command = argv[3];
+  const int arguments = argc - 4;
+  std::string result;
+  if (command == L"rect" && arguments == 2) {
+    result = Rect(argv[4], argv[5]);
+  } else if (command == L"controls" && arguments == 2) {
+    result = Controls(argv[4], argv[5]);
+  } else if (arguments != 0) {
+    std::fputs("wrong number of arguments\n", stderr);
+    return 2;
+  } else if (command == L"list") {
+    result = List();
+  } else if (command == L"forget-icon") {
+    result = ForgetIcon();
+  } else if (command == L"taskbar-created") {
+    result = TaskbarCreated();
+  } else if (command == L"end-session") {
+    result = EndSession();
+  } else {
+    std::fputs("unknown command\n", stderr);
+    return 2;
+  }
+  WriteWhole(argv[2], result);
+  return 0;
+}
