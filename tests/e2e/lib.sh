@@ -178,5 +178,7 @@ stop_all() {
   done
   for pid in $(velmora_pids); do kill "$pid"; done
   rm -rf "$E2E_DIR"
+  # A caller that set up the Wine environment itself takes it down here.
+  [ -z "${E2E_ON_EXIT:-}" ] || "$E2E_ON_EXIT"
   exit "$status"
 }
