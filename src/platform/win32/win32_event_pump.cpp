@@ -36,9 +36,16 @@ void Win32EventPump::DoEvents() {
       quit_pending_ = true;
       return;
     }
+    if (HandleDialogKeys(message)) continue;
     ::TranslateMessage(&message);
     ::DispatchMessageW(&message);
   }
+}
+
+bool HandleDialogKeys(MSG& message) {
+  if (message.message < WM_KEYFIRST || message.message > WM_KEYLAST) return false;
+  const HWND form = ::GetAncestor(message.hwnd, GA_ROOT);
+  return form != nullptr && ::IsDialogMessageW(form, &message);
 }
 
 }  // namespace velmora::win32

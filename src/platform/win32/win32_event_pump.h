@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/forms.h"
+#include "platform/win32/handles.h"
 
 namespace velmora::win32 {
 
@@ -20,5 +21,11 @@ class Win32EventPump final : public EventPump {
   // once, again and again; from then on only sent messages wake the wait.
   bool quit_pending_ = false;
 };
+
+// Gives the program's own windows the keyboard of dialog boxes (Tab moves
+// the focus, the space bar presses the focused button) without their being
+// dialog boxes, which a sweep would close. True when the key was handled
+// that way and must not be dispatched again.
+bool HandleDialogKeys(MSG& message);
 
 }  // namespace velmora::win32

@@ -9,6 +9,10 @@ VelmoraForms::VelmoraForms(FormsRuntime& runtime, Module1& state, WindowSystem& 
     : form1_([&runtime, &state, &desktop, &pump, this] {
         return std::make_unique<Form1>(runtime, state, SweepContext{desktop, *this, pump}, *this);
       }),
+      form2_([&runtime, &state, &desktop] {
+        return std::make_unique<Form2>(runtime, state, desktop);
+      }),
+      form3_([&runtime, &state] { return std::make_unique<Form3>(runtime, state); }),
       form4_([&runtime] { return std::make_unique<Form4>(runtime); }) {}
 
 void VelmoraForms::Unload(FormId form) {
@@ -16,13 +20,21 @@ void VelmoraForms::Unload(FormId form) {
     case FormId::kForm1:
       form1_.Unload();
       break;
+    case FormId::kForm2:
+      form2_.Unload();
+      break;
+    case FormId::kForm3:
+      form3_.Unload();
+      break;
     case FormId::kForm4:
       form4_.Unload();
       break;
-    case FormId::kForm2:
-    case FormId::kForm3:
-      break;
   }
+}
+
+ListBoxView& VelmoraForms::KeepListBox() {
+  if (Form2* keep_list = form2_.Loaded()) return keep_list->List();
+  return no_keep_list_;
 }
 
 IconHandle VelmoraForms::PictureHandle(Picture picture) {
@@ -42,12 +54,16 @@ MenuCommand VelmoraForms::PopupMenu() {
 
 void VelmoraForms::Open(FormId form) {
   switch (form) {
+    case FormId::kForm2:
+      form2_.Load().Show();
+      break;
+    case FormId::kForm3:
+      form3_.Load().Show();
+      break;
     case FormId::kForm4:
       form4_.Load().Show();
       break;
     case FormId::kForm1:  // never shown
-    case FormId::kForm2:
-    case FormId::kForm3:
       break;
   }
 }

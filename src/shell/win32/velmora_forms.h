@@ -1,10 +1,12 @@
 // Velmora's forms, one instance each, behind the forms seam of the core.
 #pragma once
 
+#include "keeplist/win32/form2.h"
 #include "platform/forms.h"
 #include "platform/win32/forms/form.h"
 #include "shell/tray_shell.h"
 #include "shell/win32/form1.h"
+#include "shell/win32/form3.h"
 #include "shell/win32/form4.h"
 
 namespace velmora::win32 {
@@ -19,7 +21,7 @@ class VelmoraForms final : public Forms, public ShellWindows {
   // Forms
   void Unload(FormId form) override;
   IconHandle PictureHandle(Picture picture) override;
-  ListBoxView& KeepListBox() override { return no_keep_list_; }
+  ListBoxView& KeepListBox() override;
 
   // ShellWindows
   WindowHandle MainWindow() override;
@@ -37,6 +39,8 @@ class VelmoraForms final : public Forms, public ShellWindows {
   };
 
   FormSlot<Form1> form1_;
+  FormSlot<Form2> form2_;
+  FormSlot<Form3> form3_;
   FormSlot<Form4> form4_;
   NoListBox no_keep_list_;
 };

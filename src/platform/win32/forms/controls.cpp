@@ -1,11 +1,30 @@
 #include "platform/win32/forms/controls.h"
 
+#include <commctrl.h>
+
+#include "platform/text.h"
 #include "platform/win32/forms/dpi.h"
 
 namespace velmora::win32 {
 namespace {
 
 constexpr std::wstring_view kSeparatorCaption = L"-";
+constexpr UINT_PTR kMouseDownSubclass = 1;
+
+bool IsButtonDown(UINT message) {
+  switch (message) {
+    // A double-click's second press toggles the box too.
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONDBLCLK:
+      return true;
+    default:
+      return false;
+  }
+}
 
 }  // namespace
 
@@ -13,7 +32,7 @@ void Control::Create(HWND parent, const ControlArgs& args) {
   rect_ = args.rect;
   if (args.font != nullptr) font_spec_ = *args.font;
   const std::wstring text(args.text);
-  window_ = ::CreateWindowExW(args.ex_style, WindowClass(), text.c_str(),
+  window_ = ::CreateWindowExW(KindExStyle() | args.ex_style, WindowClass(), text.c_str(),
                               WS_CHILD | KindStyle() | args.style, 0, 0, 0, 0, parent, nullptr,
                               ::GetModuleHandleW(nullptr), nullptr);
   if (window_ == nullptr) return;
@@ -58,6 +77,101 @@ void ImageHolder::OnCreated() {
   ::SendMessageW(hwnd(), STM_SETICON, reinterpret_cast<WPARAM>(picture_.get()), 0);
 }
 
+std::wstring TextBox::Text() const {
+  std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(hwnd())) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(
+      ::GetWindowTextW(hwnd(), text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+void TextBox::SetText(std::wstring_view text) {
+  const std::wstring copy(text);
+  ::SetWindowTextW(hwnd(), copy.c_str());
+  ::UpdateWindow(hwnd());
+}
+
+void TextBox::OnCommand(WORD code) {
+  if (code == EN_KILLFOCUS && lost_focus_) lost_focus_();
+}
+
+bool CheckBox::Ticked() const {
+  return ::SendMessageW(hwnd(), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void CheckBox::SetTicked(bool ticked) {
+  ::SendMessageW(hwnd(), BM_SETCHECK, ticked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void CheckBox::OnCreated() {
+  ::SetWindowSubclass(hwnd(), &SubclassProc, kMouseDownSubclass, reinterpret_cast<DWORD_PTR>(this));
+}
+
+LRESULT CALLBACK CheckBox::SubclassProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
+                                        UINT_PTR id, DWORD_PTR self) {
+  if (message == WM_NCDESTROY) {
+    ::RemoveWindowSubclass(window, &SubclassProc, id);
+  } else if (IsButtonDown(message)) {
+    const auto& handler = reinterpret_cast<CheckBox*>(self)->mouse_down_;
+    if (handler) handler();
+  }
+  return ::DefSubclassProc(window, message, wparam, lparam);
+}
+
+void ListBox::Clear() { ::SendMessageW(hwnd(), LB_RESETCONTENT, 0, 0); }
+
+void ListBox::AddItem(std::string_view text) {
+  const std::wstring item = WideText(text);
+  ::SendMessageW(hwnd(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+}
+
+void ListBox::Refresh() {
+  ::InvalidateRect(hwnd(), nullptr, TRUE);
+  ::UpdateWindow(hwnd());
+}
+
+int ListBox::Count() const { return static_cast<int>(::SendMessageW(hwnd(), LB_GETCOUNT, 0, 0)); }
+
+std::wstring ListBox::Item(int index) const {
+  const LRESULT length = ::SendMessageW(hwnd(), LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+  if (length == LB_ERR) return {};
+  std::wstring item(static_cast<std::size_t>(length) + 1, L'\0');
+  item.resize(static_cast<std::size_t>(::SendMessageW(
+      hwnd(), LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(item.data()))));
+  return item;
+}
+
+void CommandButton::OnCommand(WORD code) {
+  if (code == BN_CLICKED && click_) click_();
+}
+
+void IntervalTimer::SetInterval(int milliseconds) {
+  if (milliseconds > 0) {
+    ::SetTimer(owner_, id(), static_cast<UINT>(milliseconds), nullptr);
+  } else {
+    ::KillTimer(owner_, id());
+  }
+}
+
+void ToolTips::Create(HWND form) {
+  INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_WIN95_CLASSES};
+  ::InitCommonControlsEx(&classes);
+  window_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, form,
+                              nullptr, ::GetModuleHandleW(nullptr), nullptr);
+}
+
+void ToolTips::Add(const Control& control, std::wstring_view text) {
+  std::wstring tip(text);
+  TOOLINFOW tool{};
+  // The size that every version of the common controls accepts.
+  tool.cbSize = TTTOOLINFOW_V2_SIZE;
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = ::GetParent(control.hwnd());
+  tool.uId = reinterpret_cast<UINT_PTR>(control.hwnd());
+  tool.lpszText = tip.data();
+  ::SendMessageW(window_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
 PopupMenu::PopupMenu(std::initializer_list<Item> items) : menu_(::CreatePopupMenu()) {
   for (const Item& item : items) {
     if (item.caption == kSeparatorCaption) {
@@ -82,6 +196,15 @@ UINT PopupMenu::Track(HWND owner) const {
   // once.
   ::PostMessageW(owner, WM_NULL, 0, 0);
   return static_cast<UINT>(chosen);
+}
+
+std::wstring WideText(std::string_view utf8) {
+  const std::u16string text = Utf8ToUtf16(utf8);
+  return std::wstring(text.begin(), text.end());
+}
+
+std::string Utf8Text(std::wstring_view wide) {
+  return Utf16ToUtf8(std::u16string(wide.begin(), wide.end()));
 }
 
 UniqueIcon LoadIconResource(HINSTANCE instance, int resource_id, int size, LPCWSTR stand_in) {

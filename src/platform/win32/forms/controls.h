@@ -5,11 +5,13 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "platform/forms.h"
 #include "platform/win32/forms/fonts.h"
 #include "platform/win32/unique_handle.h"
 
@@ -62,6 +64,7 @@ class Control {
  protected:
   virtual const wchar_t* WindowClass() const = 0;
   virtual DWORD KindStyle() const = 0;
+  virtual DWORD KindExStyle() const { return 0; }
   virtual void OnCreated() {}
 
  private:
@@ -101,6 +104,115 @@ class ImageHolder final : public Control {
   UniqueIcon picture_;
 };
 
+// A one-line text box.
+class TextBox final : public Control {
+ public:
+  std::wstring Text() const;
+  // Sets the text and redraws the box at once.
+  void SetText(std::wstring_view text);
+  void OnLostFocus(std::function<void()> handler) { lost_focus_ = std::move(handler); }
+  void OnCommand(WORD code) override;
+
+ protected:
+  const wchar_t* WindowClass() const override { return L"EDIT"; }
+  DWORD KindStyle() const override { return WS_TABSTOP | ES_AUTOHSCROLL; }
+  DWORD KindExStyle() const override { return WS_EX_CLIENTEDGE; }
+
+ private:
+  std::function<void()> lost_focus_;
+};
+
+// A check box that a click toggles. Its MouseDown comes when any mouse button
+// goes down on it, before the button's own handling toggles it.
+class CheckBox final : public Control {
+ public:
+  bool Ticked() const;
+  void SetTicked(bool ticked);
+  void OnMouseDown(std::function<void()> handler) { mouse_down_ = std::move(handler); }
+
+ protected:
+  const wchar_t* WindowClass() const override { return L"BUTTON"; }
+  DWORD KindStyle() const override { return WS_TABSTOP | BS_AUTOCHECKBOX; }
+  void OnCreated() override;
+
+ private:
+  static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
+                                       UINT_PTR id, DWORD_PTR self);
+
+  std::function<void()> mouse_down_;
+};
+
+// An unsorted list box: lines are added at the end and never reordered. Its
+// size is kept exactly as laid out rather than cut to whole lines.
+class ListBox final : public Control, public ListBoxView {
+ public:
+  void Clear() override;
+  void AddItem(std::string_view text) override;
+  void Refresh() override;
+  int Count() const;
+  std::wstring Item(int index) const;
+
+ protected:
+  const wchar_t* WindowClass() const override { return L"LISTBOX"; }
+  DWORD KindStyle() const override {
+    return WS_TABSTOP | WS_VSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOTIFY;
+  }
+  DWORD KindExStyle() const override { return WS_EX_CLIENTEDGE; }
+};
+
+class CommandButton final : public Control {
+ public:
+  void OnClick(std::function<void()> handler) { click_ = std::move(handler); }
+  void OnCommand(WORD code) override;
+
+ protected:
+  const wchar_t* WindowClass() const override { return L"BUTTON"; }
+  DWORD KindStyle() const override { return WS_TABSTOP | BS_PUSHBUTTON; }
+
+ private:
+  std::function<void()> click_;
+};
+
+// A frame that surrounds other controls of the form. It lies behind them (the
+// form declares it after them) and never paints over them.
+class Frame final : public Control {
+ protected:
+  const wchar_t* WindowClass() const override { return L"BUTTON"; }
+  DWORD KindStyle() const override { return WS_CLIPSIBLINGS | BS_GROUPBOX; }
+};
+
+// A line, drawn as a thin rectangle in the colour of window backgrounds.
+class Line final : public Control {
+ protected:
+  const wchar_t* WindowClass() const override { return L"STATIC"; }
+  DWORD KindStyle() const override { return SS_WHITERECT; }
+};
+
+// An interval timer of a form; its ticks reach the form as WM_TIMER with id().
+class IntervalTimer {
+ public:
+  void Attach(HWND owner) { owner_ = owner; }
+  // 0 stops the timer. The timer also stops when its form's window goes.
+  void SetInterval(int milliseconds);
+  UINT_PTR id() const { return reinterpret_cast<UINT_PTR>(this); }
+
+ private:
+  HWND owner_ = nullptr;
+};
+
+// The tooltips of a form's controls. The tooltip window is owned by the
+// form's window, so the system destroys it with the form.
+class ToolTips {
+ public:
+  void Create(HWND form);
+  // Controls that are static texts need SS_NOTIFY, or they never see the
+  // mouse and their tip never shows.
+  void Add(const Control& control, std::wstring_view text);
+
+ private:
+  HWND window_ = nullptr;
+};
+
 // A menu shown at the mouse. Captions of "-" are separators.
 class PopupMenu {
  public:
@@ -118,6 +230,11 @@ class PopupMenu {
  private:
   UniqueMenu menu_;
 };
+
+// The core's UTF-8 texts and the wide calls' UTF-16 (wchar_t is 16 bits on
+// Windows), so that texts in any script survive whatever the code page.
+std::wstring WideText(std::string_view utf8);
+std::string Utf8Text(std::wstring_view wide);
 
 // A system resource id such as IDI_APPLICATION or IDC_ARROW for the wide
 // calls: the ids are small integers, the same whatever the character set.

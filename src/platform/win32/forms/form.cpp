@@ -92,6 +92,12 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       break;
     case WM_DPICHANGED:
       return OnDpiChanged(wparam, lparam);
+    case WM_ACTIVATE:
+      if (LOWORD(wparam) == WA_INACTIVE) RememberFocus();
+      break;
+    case WM_SETFOCUS:
+      if (RestoreFocus()) return 0;
+      break;
     default:
       break;
   }
@@ -148,6 +154,20 @@ LRESULT Form::OnDpiChanged(WPARAM wparam, LPARAM lparam) {
   ::SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
   return 0;
+}
+
+void Form::RememberFocus() {
+  const HWND focus = ::GetFocus();
+  if (focus != nullptr && ::IsChild(hwnd(), focus)) focus_ = focus;
+}
+
+bool Form::RestoreFocus() {
+  const HWND control = focus_ != nullptr && ::IsChild(hwnd(), focus_)
+                           ? focus_
+                           : ::GetNextDlgTabItem(hwnd(), nullptr, FALSE);
+  if (control == nullptr) return false;
+  ::SetFocus(control);
+  return true;
 }
 
 void Form::OnNcDestroy(HWND window) {

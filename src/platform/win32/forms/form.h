@@ -6,12 +6,12 @@
 
 #include <windows.h>
 
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "platform/win32/forms/controls.h"
 #include "platform/win32/forms/dpi.h"
@@ -99,18 +99,25 @@ class Form {
   void SizeAndCentre();
   LRESULT OnDpiChanged(WPARAM wparam, LPARAM lparam);
   void OnNcDestroy(HWND window);
+  // Like a dialog box, the form gives the focus back to the control that had
+  // it when the form was last deactivated, or to its first tab stop.
+  void RememberFocus();
+  bool RestoreFocus();
 
   FormsRuntime& runtime_;
   std::wstring caption_;
   SIZE client_twips_;
   DWORD style_;
   DWORD ex_style_;
-  std::vector<Placement> placements_;
+  // A deque, since each placement's args point into the placement itself: a
+  // vector's growth would move short texts (kept inside the string) away.
+  std::deque<Placement> placements_;
   UINT dpi_ = kDefaultDpi;
   UniqueFont default_font_;
   UniqueIcon big_icon_;
   UniqueIcon small_icon_;
   bool unloading_ = false;
+  HWND focus_ = nullptr;
   UniqueWindow window_;
 };
 

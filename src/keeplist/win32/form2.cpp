@@ -1,0 +1,58 @@
+// First, so that <windows.h> cannot rename the seam's PostMessage.
+#include "platform/win32/handles.h"
+
+#include "keeplist/win32/form2.h"
+
+namespace velmora::win32 {
+namespace {
+
+// The face the sentence was laid out in: wider faces would wrap its first
+// half onto a hidden second line.
+constexpr FontSpec kSentenceFont{.face = L"MS Sans Serif", .points = 8.25};
+
+}  // namespace
+
+Form2::Form2(FormsRuntime& runtime, Module1& state, WindowSystem& desktop)
+    // Sizable, with minimise and maximise boxes; the caption is set at load.
+    : Form(runtime, {.caption = L"A conserver...", .width = 4860, .height = 3705,
+                     .style = WS_OVERLAPPEDWINDOW}),
+      behaviour_(state, desktop, *this) {
+  // Declared in keyboard order; the frame, declared after the list and the
+  // buttons, lies behind them.
+  Add(List1, {.rect = {360, 1080, 4095, 1815}});
+  Add(Command1, {.rect = {480, 3000, 1575, 375}, .text = L"Rafraîchir la liste"});
+  Add(Command2, {.rect = {2760, 3000, 1575, 375}, .text = L"Effacer la liste"});
+  Add(Frame1, {.rect = {120, 840, 4575, 2775}});
+  Add(Label1, {.rect = {120, 120, 4575, 375},
+               .text = L"Positionnez la souris sur le titre de la fenêtre de navigation à",
+               .font = &kSentenceFont});
+  Add(Label2, {.rect = {120, 360, 4575, 375}, .text = L"conserver et appuyez sur la touche",
+               .font = &kSentenceFont});
+  Command1.OnClick([this] { behaviour_.RefreshClick(); });
+  Command2.OnClick([this] { behaviour_.ClearClick(); });
+}
+
+void Form2::OnLoad() {
+  Timer1.Attach(hwnd());
+  tool_tips_.Create(hwnd());
+  tool_tips_.Add(List1, L"Positionner la souris sur le titre de la f");
+  behaviour_.Load();
+}
+
+LRESULT Form2::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_TIMER && wparam == Timer1.id()) {
+    behaviour_.Tick();
+    return 0;
+  }
+  return Form::HandleMessage(message, wparam, lparam);
+}
+
+void Form2::SetCaption(const std::string& caption) {
+  ::SetWindowTextW(hwnd(), WideText(caption).c_str());
+}
+
+void Form2::SetPrompt(const std::string& prompt) { Label2.SetCaption(WideText(prompt)); }
+
+WindowHandle Form2::Handle() { return ToWindowHandle(hwnd()); }
+
+}  // namespace velmora::win32
