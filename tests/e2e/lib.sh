@@ -8,7 +8,8 @@ E2E_BIN=$(cd "$1" && pwd)
 # The notification area at the right end of the virtual desktop's taskbar,
 # where the only icon sits.
 readonly E2E_ICON_X=1013 E2E_ICON_Y=757
-readonly E2E_TRAY_CROP=20x20+1003+747
+# The icon's 16 x 16 cell only: the icon's tooltip shows just above it.
+readonly E2E_TRAY_CROP=16x16+1006+750
 
 if [ -z "${DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ]; then
   echo "no Wine environment: run under scripts/test" >&2
@@ -147,6 +148,8 @@ start_velmora() {
   trap stop_all EXIT
   on_desktop "$E2E_BIN/Velmora.exe"
   wait_for "Velmora's main form" 30 main_forms_are 1
+  # Away from the icon, so that the recorded picture is the icon alone.
+  xdotool mousemove 512 384
   wait_for "the tray icon" 15 record_normal_icon
 }
 record_normal_icon() {
