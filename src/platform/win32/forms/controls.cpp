@@ -42,9 +42,11 @@ void Control::Create(HWND parent, const ControlArgs& args) {
 
 void Control::Layout(UINT dpi, HFONT default_font) {
   if (window_ == nullptr) return;
-  if (font_spec_) own_font_ = CreateNamedFont(*font_spec_, dpi);
-  const HFONT font = own_font_ ? own_font_.get() : default_font;
+  // The control lets go of its old font before the font is deleted.
+  UniqueFont named = font_spec_ ? CreateNamedFont(*font_spec_, dpi) : UniqueFont();
+  const HFONT font = named ? named.get() : default_font;
   ::SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  own_font_ = std::move(named);
   ::SetWindowPos(window_, nullptr, TwipsToPixels(rect_.left, dpi), TwipsToPixels(rect_.top, dpi),
                  TwipsToPixels(rect_.width, dpi), TwipsToPixels(rect_.height, dpi),
                  SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);

@@ -1,5 +1,7 @@
 #include "platform/win32/forms/form.h"
 
+#include <utility>
+
 namespace velmora::win32 {
 
 FormsRuntime::FormsRuntime(HINSTANCE instance, int icon_resource)
@@ -122,7 +124,8 @@ LRESULT CALLBACK Form::WindowProc(HWND window, UINT message, WPARAM wparam, LPAR
 
 void Form::Layout(UINT dpi) {
   dpi_ = dpi;
-  default_font_ = CreateDefaultFont(dpi);
+  // The old font lives until every control has taken the new one.
+  const UniqueFont old_font = std::exchange(default_font_, CreateDefaultFont(dpi));
   for (Placement& placement : placements_) placement.control->Layout(dpi, default_font_.get());
   // Every window carries the program's icon, drawn for its DPI. The new icon
   // is in place before the old one is destroyed.
