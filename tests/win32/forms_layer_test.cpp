@@ -1,0 +1,175 @@
+// The forms layer against real windows: the life of a form, the end of the
+// process with the last form, layouts in twips at the window's DPI, and the
+// about box as laid out.
+#include "platform/win32/forms/form.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "app/resource_ids.h"
+#include "shell/win32/form4.h"
+
+namespace velmora::win32 {
+namespace {
+
+class CountingForm final : public Form {
+ public:
+  explicit CountingForm(FormsRuntime& runtime)
+      : Form(runtime, {.caption = L"Counting", .width = 6015, .height = 5490}) {
+    Add(label, {.rect = {120, 240, 1500, 300}, .text = L"Étiquette"});
+  }
+
+  int loads = 0;
+  int query_unloads = 0;
+  Label label;
+
+ protected:
+  void OnLoad() override { ++loads; }
+  void OnQueryUnload() override { ++query_unloads; }
+};
+
+bool QuitPosted() {
+  MSG message{};
+  return ::PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != 0;
+}
+
+std::wstring ClassOf(HWND window) {
+  wchar_t name[64] = {};
+  ::GetClassNameW(window, name, 64);
+  return name;
+}
+
+std::wstring TextOf(HWND window) {
+  wchar_t text[128] = {};
+  ::GetWindowTextW(window, text, 128);
+  return text;
+}
+
+class FormsLayerTest : public ::testing::Test {
+ protected:
+  void TearDown() override { QuitPosted(); }
+
+  FormsRuntime runtime{::GetModuleHandleW(nullptr), kEyeIcon};
+};
+
+TEST_F(FormsLayerTest, LoadTwiceMakesOneHiddenWindowOfTheFormsOwnClass) {
+  CountingForm form(runtime);
+  form.Load();
+  const HWND first = form.hwnd();
+  form.Load();
+
+  EXPECT_EQ(form.hwnd(), first);
+  EXPECT_EQ(form.loads, 1);
+  EXPECT_EQ(runtime.loaded_count(), 1);
+  EXPECT_FALSE(::IsWindowVisible(first));
+  // Never the dialog-box class, which a sweep closes.
+  EXPECT_EQ(ClassOf(first), L"VelmoraForm");
+  EXPECT_EQ(TextOf(form.label.hwnd()), L"Étiquette");
+  form.Unload();
+}
+
+TEST_F(FormsLayerTest, UnloadRunsQueryUnloadOnceAndOnlyWhenLoaded) {
+  CountingForm form(runtime);
+  form.Unload();
+  EXPECT_EQ(form.query_unloads, 0);
+
+  form.Load();
+  const HWND window = form.hwnd();
+  form.Unload();
+  form.Unload();
+
+  EXPECT_EQ(form.query_unloads, 1);
+  EXPECT_FALSE(form.IsLoaded());
+  EXPECT_FALSE(::IsWindow(window));
+  EXPECT_EQ(form.label.hwnd(), nullptr);
+}
+
+TEST_F(FormsLayerTest, TheCloseBoxUnloadsTheForm) {
+  CountingForm form(runtime);
+  form.Load();
+  ::SendMessageW(form.hwnd(), WM_CLOSE, 0, 0);
+
+  EXPECT_FALSE(form.IsLoaded());
+  EXPECT_EQ(form.query_unloads, 1);
+}
+
+TEST_F(FormsLayerTest, TheLastUnloadedFormEndsTheMessageLoop) {
+  CountingForm first(runtime);
+  CountingForm second(runtime);
+  first.Load();
+  second.Load();
+
+  first.Unload();
+  EXPECT_FALSE(QuitPosted());
+  second.Unload();
+  EXPECT_TRUE(QuitPosted());
+  EXPECT_EQ(runtime.loaded_count(), 0);
+}
+
+TEST_F(FormsLayerTest, SlotMakesAFreshInstanceAfterAnUnload) {
+  FormSlot<CountingForm> slot([this] { return std::make_unique<CountingForm>(runtime); });
+  EXPECT_EQ(slot.Loaded(), nullptr);
+  slot.Unload();  // nothing loaded: nothing happens
+
+  CountingForm& first = slot.Load();
+  first.label.SetCaption(L"changée");
+  EXPECT_EQ(&slot.Load(), &first);
+  slot.Unload();
+  EXPECT_EQ(slot.Loaded(), nullptr);
+
+  CountingForm& second = slot.Load();
+  EXPECT_EQ(second.loads, 1);
+  EXPECT_EQ(TextOf(second.label.hwnd()), L"Étiquette");
+  slot.Unload();
+}
+
+TEST_F(FormsLayerTest, LayoutIsInTwipsAtTheWindowsDpi) {
+  CountingForm form(runtime);
+  form.Load();
+  const UINT dpi = WindowDpi(form.hwnd());
+  RECT client{};
+  ::GetClientRect(form.hwnd(), &client);
+  RECT label{};
+  ::GetWindowRect(form.label.hwnd(), &label);
+  ::MapWindowPoints(nullptr, form.hwnd(), reinterpret_cast<POINT*>(&label), 2);
+
+  EXPECT_EQ(client.right, TwipsToPixels(6015, dpi));
+  EXPECT_EQ(client.bottom, TwipsToPixels(5490, dpi));
+  EXPECT_EQ(label.left, TwipsToPixels(120, dpi));
+  EXPECT_EQ(label.top, TwipsToPixels(240, dpi));
+  EXPECT_EQ(label.right - label.left, TwipsToPixels(1500, dpi));
+  if (dpi == kDefaultDpi) {
+    EXPECT_EQ(client.right, 401);  // 15 twips to a pixel
+    EXPECT_EQ(client.bottom, 366);
+  }
+  form.Unload();
+}
+
+TEST_F(FormsLayerTest, AboutBoxIsAnOrdinaryFixedWindowWithItsRedTitle) {
+  Form4 about(runtime);
+  about.Load();
+  const HWND window = about.hwnd();
+  const LONG_PTR style = ::GetWindowLongPtrW(window, GWL_STYLE);
+  const LONG_PTR ex_style = ::GetWindowLongPtrW(window, GWL_EXSTYLE);
+  const HWND label = ::FindWindowExW(window, nullptr, L"STATIC", nullptr);
+  LOGFONTW font{};
+  ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(label, WM_GETFONT, 0, 0)), sizeof(font),
+               &font);
+
+  EXPECT_EQ(TextOf(window), L"Velmora (V 1.0) - Torvane (18/03/2001)");
+  EXPECT_TRUE(style & WS_SYSMENU);
+  EXPECT_FALSE(style & (WS_THICKFRAME | WS_MAXIMIZEBOX | WS_MINIMIZEBOX));
+  EXPECT_FALSE(ex_style & WS_EX_TOPMOST);
+  EXPECT_NE(::SendMessageW(window, WM_GETICON, ICON_SMALL, 0), 0);
+  EXPECT_EQ(TextOf(label), L"VELMORA");
+  EXPECT_TRUE(font.lfUnderline);
+  EXPECT_EQ(font.lfWeight, FW_NORMAL);
+  // 13.5 points at the window's DPI: 18 pixels at 96 dpi.
+  EXPECT_EQ(font.lfHeight, -MulDiv(135, static_cast<int>(WindowDpi(window)), 720));
+  about.Unload();
+}
+
+}  // namespace
+}  // namespace velmora::win32
