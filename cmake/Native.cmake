@@ -13,6 +13,11 @@ target_link_libraries(unit_tests PRIVATE velmora_sim GTest::gtest GTest::gmock G
 target_compile_options(unit_tests PRIVATE ${VELMORA_TEST_WARNINGS})
 gtest_discover_tests(unit_tests DISCOVERY_MODE PRE_TEST)
 
+# Benchmarks print figures; they are not tests.
+add_executable(scan_bench_native bench/scan_bench_native.cpp)
+target_link_libraries(scan_bench_native PRIVATE velmora_sim)
+target_compile_options(scan_bench_native PRIVATE ${VELMORA_WARNINGS})
+
 # The icon drawing program, and a check that res/ holds exactly what it draws.
 add_executable(draw_icons tools/icons/draw_icons.cpp)
 target_include_directories(draw_icons PRIVATE src)

@@ -143,34 +143,25 @@ TEST(OtherCaseTest, FreshScan_SkipsClassesSpelledInOtherCase) {
   EXPECT_THAT(listed, ::testing::ElementsAre("Erreur"));
 }
 
-struct DialogRuleCase {
-  const char* name;
-  bool with_dialogs;
-  bool without_dialogs;
-
-  friend void PrintTo(const DialogRuleCase& c, std::ostream* out) { *out << c.name; }
-};
-
-class DialogRuleTest : public Win32DesktopTest,
-                       public ::testing::WithParamInterface<DialogRuleCase> {};
-
-TEST_P(DialogRuleTest, QualifyWindow_CountsDialogBoxesOnlyWhenAsked) {
-  const DialogRuleCase& c = GetParam();
-  const WindowHandle window = helper_->Window(c.name);
-  ASSERT_NE(window, 0);
-  EXPECT_EQ(QualifyWindow(system_, window, DialogBoxes::kCounted).has_value(), c.with_dialogs);
-  EXPECT_EQ(QualifyWindow(system_, window, DialogBoxes::kNotCounted).has_value(),
-            c.without_dialogs);
+TEST_F(Win32DesktopTest, QualifyWindow_CountsDialogBoxesOnlyWhenAsked) {
+  struct Case {
+    const char* name;
+    bool with_dialogs;
+    bool without_dialogs;
+  };
+  const Case cases[] = {
+      {"dialog", true, false},    {"dialog_hidden", true, false}, {"ie", true, true},
+      {"opera_hidden", true, true}, {"netscape", true, true},     {"unrelated", false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const WindowHandle window = helper_->Window(c.name);
+    ASSERT_NE(window, 0);
+    EXPECT_EQ(QualifyWindow(system_, window, DialogBoxes::kCounted).has_value(), c.with_dialogs);
+    EXPECT_EQ(QualifyWindow(system_, window, DialogBoxes::kNotCounted).has_value(),
+              c.without_dialogs);
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(Classes, DialogRuleTest,
-                         ::testing::Values(DialogRuleCase{"dialog", true, false},
-                                           DialogRuleCase{"dialog_hidden", true, false},
-                                           DialogRuleCase{"ie", true, true},
-                                           DialogRuleCase{"opera_hidden", true, true},
-                                           DialogRuleCase{"netscape", true, true},
-                                           DialogRuleCase{"unrelated", false, false}),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Win32DesktopTest, ClassName_IsReadWholeAndCutToTheBuffer) {
   const WindowHandle window = helper_->Window("netscape");
@@ -214,54 +205,58 @@ TEST(HandleConversionTest, SignExtendsTheLow32Bits) {
   EXPECT_EQ(ToHicon(ToIconHandle(icon)), icon);
 }
 
-// What a sweep does to one window, and what the window's program receives.
-struct CloseCase {
-  const char* name;
-  std::string description;
-  std::vector<std::string> messages;
-  bool destroyed;
-
-  friend void PrintTo(const CloseCase& c, std::ostream* out) { *out << c.name; }
-};
-
-class CloseMessagesTest : public ::testing::TestWithParam<CloseCase> {};
-
-TEST_P(CloseMessagesTest, EnableAndPostedMessages_ReachTheOtherProcess) {
-  const CloseCase& c = GetParam();
-  HelperProcess helper({c.description});
-  const WindowHandle window = helper.Window("target");
-  Win32WindowSystem system;
-
-  system.EnableWindow(window, true);
-  system.PostMessage(window, kWmCancelMode, 0, 0);
-  system.PostMessage(window, kWmClose, 0, 0);
-
-  ASSERT_TRUE(helper.WaitForLog(
-      [&](const HelperProcess::Log& log) {
-        const auto messages = MessagesFor(log, window);
-        const bool closed = !messages.empty() && messages.back() == "WM_CLOSE";
-        return closed && (!c.destroyed || std::any_of(log.begin(), log.end(), [&](auto& line) {
-                            return line.event == "destroyed" && CoreHandle(line) == window;
-                          }));
-      },
-      std::chrono::seconds(5)));
-  EXPECT_EQ(MessagesFor(helper.ReadLog(), window), c.messages);
-  EXPECT_EQ(::IsWindow(ToHwnd(window)) == FALSE, c.destroyed);
+bool Destroyed(const HelperProcess::Log& log, WindowHandle window) {
+  return std::any_of(log.begin(), log.end(), [&](const winhelper::LogLine& line) {
+    return line.event == "destroyed" && CoreHandle(line) == window;
+  });
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Windows, CloseMessagesTest,
-    ::testing::Values(
-        CloseCase{"Enabled", "name=target;class=IEFrame;title=Page",
-                  {"WM_CANCELMODE", "WM_CLOSE"}, true},
-        CloseCase{"Disabled", "name=target;class=IEFrame;title=Page;disabled",
-                  {"WM_ENABLE 1", "WM_CANCELMODE", "WM_CLOSE"}, true},
-        CloseCase{"DisabledDialogIgnoringClose",
-                  "name=target;class=#32770;title=Erreur;disabled;ignore-close",
-                  {"WM_ENABLE 1", "WM_CANCELMODE", "WM_CLOSE"}, false},
-        CloseCase{"HiddenDialog", "name=target;class=#32770;title=Erreur;hidden",
-                  {"WM_CANCELMODE", "WM_CLOSE"}, true}),
-    [](const auto& info) { return std::string(info.param.name); });
+// What a sweep does to a window, and what the window's program receives:
+// WM_ENABLE only when the window was disabled, since enabling an enabled
+// window changes nothing.
+TEST(CloseMessagesTest, EnableAndPostedMessages_ReachTheOtherProcess) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> messages;
+    bool destroyed;
+  };
+  const Case cases[] = {
+      {"enabled", {"WM_CANCELMODE", "WM_CLOSE"}, true},
+      {"disabled", {"WM_ENABLE 1", "WM_CANCELMODE", "WM_CLOSE"}, true},
+      {"dialog_ignoring_close", {"WM_ENABLE 1", "WM_CANCELMODE", "WM_CLOSE"}, false},
+      {"hidden_dialog", {"WM_CANCELMODE", "WM_CLOSE"}, true},
+  };
+  HelperProcess helper({
+      "name=enabled;class=IEFrame;title=Page",
+      "name=disabled;class=IEFrame;title=Page;disabled",
+      "name=dialog_ignoring_close;class=#32770;title=Erreur;disabled;ignore-close",
+      "name=hidden_dialog;class=#32770;title=Erreur;hidden",
+  });
+  Win32WindowSystem system;
+  for (const Case& c : cases) {
+    const WindowHandle window = helper.Window(c.name);
+    system.EnableWindow(window, true);
+    system.PostMessage(window, kWmCancelMode, 0, 0);
+    system.PostMessage(window, kWmClose, 0, 0);
+  }
+
+  const auto all_handled = [&](const HelperProcess::Log& log) {
+    return std::all_of(std::begin(cases), std::end(cases), [&](const Case& c) {
+      const WindowHandle window = helper.Window(c.name);
+      const auto messages = MessagesFor(log, window);
+      return !messages.empty() && messages.back() == "WM_CLOSE" &&
+             (!c.destroyed || Destroyed(log, window));
+    });
+  };
+  ASSERT_TRUE(helper.WaitForLog(all_handled, std::chrono::seconds(5)));
+  const HelperProcess::Log log = helper.ReadLog();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const WindowHandle window = helper.Window(c.name);
+    EXPECT_EQ(MessagesFor(log, window), c.messages);
+    EXPECT_EQ(::IsWindow(ToHwnd(window)) == FALSE, c.destroyed);
+  }
+}
 
 // A program that has stopped pumping messages must not hold the caller: the
 // scan reads its title and the sweep's three calls return at once.

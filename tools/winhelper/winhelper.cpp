@@ -18,7 +18,9 @@
 //   disabled       starts disabled
 //   ignore-close   logs WM_CLOSE and stays open (otherwise it is destroyed)
 //   redisable      disables itself again after each WM_CLOSE that it logs,
-//                  as a program stuck in a modal prompt would
+//                  as a program stuck in a modal prompt would (the
+//                  WM_CANCELMODE and WM_ENABLE that this sends to itself are
+//                  not logged: the log holds what other programs do)
 //   reopen=MS      opens again, with a new handle, MS ms after each time it is
 //                  destroyed
 //   child=CLASS    a visible child window of that class with the same title
@@ -381,6 +383,7 @@ class WindowSet {
     std::wstring name;
     bool logged;
     WNDPROC original;
+    bool disabling_itself = false;
   };
   struct PendingReopen {
     const WindowDescription* description;
@@ -449,17 +452,21 @@ class WindowSet {
     Log& log = instance->owner->log_;
     switch (message) {
       case WM_ENABLE:
-        log.Event("WM_ENABLE", instance->name, window, wparam != 0 ? 1 : 0);
+        if (!instance->disabling_itself) {
+          log.Event("WM_ENABLE", instance->name, window, wparam != 0 ? 1 : 0);
+        }
         break;
       case WM_CANCELMODE:
-        log.Event("WM_CANCELMODE", instance->name, window);
+        if (!instance->disabling_itself) log.Event("WM_CANCELMODE", instance->name, window);
         break;
       case WM_CLOSE:
         log.Event("WM_CLOSE", instance->name, window);
         if (!description.ignore_close) {
           ::DestroyWindow(window);
         } else if (description.redisable) {
+          instance->disabling_itself = true;
           ::EnableWindow(window, FALSE);
+          instance->disabling_itself = false;
         }
         return 0;
       case WM_NCDESTROY: {
