@@ -2,7 +2,7 @@
 add_link_options(-static -static-libgcc -static-libstdc++)
 
 enable_language(RC)
-# Velmora.exe: every source of the program in this one list.
+# Velmora.exe: its entry point and resources, over the library of its forms.
 set(VELMORA_SOURCES
   src/app/main.cpp
   res/velmora.rc
@@ -22,15 +22,17 @@ target_compile_options(velmora_win32 PRIVATE ${VELMORA_WARNINGS})
 
 # The program's forms, in a library so that the Windows tests open them too.
 add_library(velmora_forms STATIC
+  src/keeplist/win32/form2.cpp
   src/platform/win32/forms/controls.cpp
   src/platform/win32/forms/dpi.cpp
   src/platform/win32/forms/fonts.cpp
   src/platform/win32/forms/form.cpp
   src/shell/win32/form1.cpp
+  src/shell/win32/form3.cpp
   src/shell/win32/form4.cpp
   src/shell/win32/velmora_forms.cpp
 )
-target_link_libraries(velmora_forms PUBLIC velmora_win32)
+target_link_libraries(velmora_forms PUBLIC velmora_win32 comctl32)
 target_compile_options(velmora_forms PRIVATE ${VELMORA_WARNINGS})
 
 if(BUILD_TESTING)
@@ -55,7 +57,7 @@ if(BUILD_TESTING)
 
   file(GLOB VELMORA_WIN32_TESTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/win32/*_test.cpp)
   add_executable(win32_tests ${VELMORA_WIN32_TESTS})
-  target_link_libraries(win32_tests PRIVATE winhelper_client gtest gmock gtest_main)
+  target_link_libraries(win32_tests PRIVATE winhelper_client velmora_forms gtest gmock gtest_main)
   target_compile_options(win32_tests PRIVATE ${VELMORA_TEST_WARNINGS})
   gtest_discover_tests(win32_tests DISCOVERY_MODE PRE_TEST)
   # resources_test reads Velmora.exe's version record and resources.
@@ -72,7 +74,7 @@ if(BUILD_TESTING)
   target_include_directories(desktopctl PRIVATE ${PROJECT_SOURCE_DIR})
   target_compile_options(desktopctl PRIVATE ${VELMORA_WARNINGS})
   target_link_options(desktopctl PRIVATE -municode)
-  foreach(e2e menu sweep taskbar)
+  foreach(e2e menu sweep taskbar keep_list_and_configuration)
     add_test(NAME e2e_${e2e}
              COMMAND bash ${PROJECT_SOURCE_DIR}/tests/e2e/${e2e}_test.sh $<TARGET_FILE_DIR:Velmora>)
     set_tests_properties(e2e_${e2e} PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120 RUN_SERIAL TRUE)

@@ -25,6 +25,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   if (runtime.loaded_count() == 0) return 1;
   MSG message{};
   while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (win32::HandleDialogKeys(message)) continue;
     ::TranslateMessage(&message);
     ::DispatchMessageW(&message);
   }

@@ -13,8 +13,9 @@
 //                    <left> <top> <right> <bottom>, or nothing
 //   controls CLASS TITLE
 //                    the child windows of that window (as for rect), in
-//                    z-order: <class> <check state>\t<text>, each line of a
-//                    list box following it as "item\t<text>"
+//                    z-order: <class> <check state> <left> <top> <right>
+//                    <bottom>\t<text>, each line of a list box following it
+//                    as "item\t<text>"
 //   end-session      sends WM_QUERYENDSESSION to every window of Velmora's
 //                    process, then WM_ENDSESSION, as a log-off does; writes
 //                    "query <n answered TRUE> of <n windows>"
@@ -93,12 +94,16 @@ HWND FindVisible(const std::wstring& class_name, const std::wstring& title) {
   return nullptr;
 }
 
-std::string Rect(const std::wstring& class_name, const std::wstring& title) {
+std::string RectOf(HWND window) {
   RECT rect{};
-  const HWND window = FindVisible(class_name, title);
-  if (window == nullptr || !::GetWindowRect(window, &rect)) return {};
+  ::GetWindowRect(window, &rect);
   return std::to_string(rect.left) + " " + std::to_string(rect.top) + " " +
-         std::to_string(rect.right) + " " + std::to_string(rect.bottom) + "\n";
+         std::to_string(rect.right) + " " + std::to_string(rect.bottom);
+}
+
+std::string Rect(const std::wstring& class_name, const std::wstring& title) {
+  const HWND window = FindVisible(class_name, title);
+  return window == nullptr ? std::string() : RectOf(window) + "\n";
 }
 
 std::string Utf8(const std::wstring& text) {
@@ -138,7 +143,8 @@ std::string Controls(const std::wstring& class_name, const std::wstring& title) 
     const std::wstring kind = Text(child, &::GetClassNameW);
     const bool button = ::lstrcmpiW(kind.c_str(), L"Button") == 0;
     const auto check = button ? ::SendMessageW(child, BM_GETCHECK, 0, 0) : 0;
-    lines += Utf8(kind) + " " + std::to_string(check) + "\t" + Utf8(ControlText(child)) + "\n";
+    lines += Utf8(kind) + " " + std::to_string(check) + " " + RectOf(child) + "\t" +
+             Utf8(ControlText(child)) + "\n";
     if (::lstrcmpiW(kind.c_str(), L"ListBox") == 0) lines += ListItems(child);
   }
   return lines;

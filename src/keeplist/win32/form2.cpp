@@ -14,8 +14,10 @@ constexpr FontSpec kSentenceFont{.face = L"MS Sans Serif", .points = 8.25};
 
 Form2::Form2(FormsRuntime& runtime, Module1& state, WindowSystem& desktop)
     // Sizable, with minimise and maximise boxes; the caption is set at load.
+    // Top-most from the start as well: Wine ignores the load's request while
+    // the window is still hidden.
     : Form(runtime, {.caption = L"A conserver...", .width = 4860, .height = 3705,
-                     .style = WS_OVERLAPPEDWINDOW}),
+                     .style = WS_OVERLAPPEDWINDOW, .ex_style = WS_EX_TOPMOST}),
       behaviour_(state, desktop, *this) {
   // Declared in keyboard order; the frame, declared after the list and the
   // buttons, lies behind them.

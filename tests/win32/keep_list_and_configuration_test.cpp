@@ -1,0 +1,330 @@
+// The keep-list window and the configuration dialog as real windows: where
+// their controls lie, what they show, and how the dialog's controls reach
+// the settings through the mouse and the keyboard.
+#include "platform/win32/handles.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/module1.h"
+#include "keeplist/win32/form2.h"
+#include "platform/win32/win32_event_pump.h"
+#include "platform/win32/win32_window_system.h"
+#include "shell/win32/form3.h"
+
+namespace velmora::win32 {
+namespace {
+
+constexpr int kTwipsPerPixel = 15;  // at 96 dpi
+
+struct Expected {
+  const wchar_t* window_class;
+  std::wstring text;
+  TwipsRect twips;
+};
+
+std::wstring ClassOf(HWND window) {
+  wchar_t name[64] = {};
+  ::GetClassNameW(window, name, 64);
+  std::wstring lower(name);
+  std::transform(lower.begin(), lower.end(), lower.begin(), ::towlower);
+  return lower;
+}
+
+std::wstring TextOf(HWND window) {
+  std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(
+      ::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+// The form's controls in z-order, which is also their keyboard order.
+std::vector<HWND> ControlsOf(HWND form) {
+  std::vector<HWND> controls;
+  for (HWND child = ::GetWindow(form, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    controls.push_back(child);
+  }
+  return controls;
+}
+
+RECT ClientRectOf(HWND control) {
+  RECT rect{};
+  ::GetWindowRect(control, &rect);
+  ::MapWindowPoints(nullptr, ::GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+void ExpectWithinAPixel(LONG pixels, int twips, const std::wstring& what) {
+  EXPECT_LE(std::abs(pixels * kTwipsPerPixel - twips), kTwipsPerPixel)
+      << std::string(what.begin(), what.end()) << ": " << pixels << " px for " << twips
+      << " twips";
+}
+
+void ExpectLayout(HWND form, SIZE client_twips, const std::vector<Expected>& expected) {
+  ASSERT_EQ(WindowDpi(form), kDefaultDpi) << "the layout is checked at 96 dpi";
+  RECT client{};
+  ::GetClientRect(form, &client);
+  ExpectWithinAPixel(client.right, client_twips.cx, L"client width");
+  ExpectWithinAPixel(client.bottom, client_twips.cy, L"client height");
+  const std::vector<HWND> controls = ControlsOf(form);
+  ASSERT_EQ(controls.size(), expected.size());
+  for (std::size_t i = 0; i < controls.size(); ++i) {
+    const Expected& want = expected[i];
+    SCOPED_TRACE(std::string(want.text.begin(), want.text.end()) + " at " + std::to_string(i));
+    EXPECT_EQ(ClassOf(controls[i]), want.window_class);
+    EXPECT_EQ(TextOf(controls[i]), want.text);
+    const RECT rect = ClientRectOf(controls[i]);
+    ExpectWithinAPixel(rect.left, want.twips.left, L"left");
+    ExpectWithinAPixel(rect.top, want.twips.top, L"top");
+    ExpectWithinAPixel(rect.right, want.twips.left + want.twips.width, L"right");
+    ExpectWithinAPixel(rect.bottom, want.twips.top + want.twips.height, L"bottom");
+  }
+}
+
+// The tooltips that the form's tooltip window holds, by control.
+std::map<HWND, std::wstring> ToolTipsOf(HWND form) {
+  std::map<HWND, std::wstring> tips;
+  for (HWND tooltip = ::FindWindowExW(nullptr, nullptr, TOOLTIPS_CLASSW, nullptr); tooltip;
+       tooltip = ::FindWindowExW(nullptr, tooltip, TOOLTIPS_CLASSW, nullptr)) {
+    if (::GetWindow(tooltip, GW_OWNER) != form) continue;
+    const auto count = ::SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0);
+    for (WPARAM index = 0; static_cast<LRESULT>(index) < count; ++index) {
+      wchar_t text[128] = {};
+      TOOLINFOW tool{};
+      tool.cbSize = TTTOOLINFOW_V2_SIZE;
+      tool.lpszText = text;
+      ::SendMessageW(tooltip, TTM_ENUMTOOLSW, index, reinterpret_cast<LPARAM>(&tool));
+      tips[reinterpret_cast<HWND>(tool.uId)] = text;
+    }
+  }
+  return tips;
+}
+
+bool IsTopMost(HWND window) { return (::GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+
+LOGFONTW FontOf(HWND control) {
+  LOGFONTW font{};
+  ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)), sizeof(font),
+               &font);
+  return font;
+}
+
+class FormsTest : public ::testing::Test {
+ protected:
+  ~FormsTest() override {
+    // The last unloaded form asks the message loop to end; no loop runs here.
+    MSG message{};
+    while (::PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+  }
+
+  FormsRuntime runtime_{::GetModuleHandleW(nullptr), 1};
+  Module1 state_;
+  Win32WindowSystem desktop_;
+  Win32EventPump pump_;
+};
+
+TwipsRect InFrame(TwipsRect rect) { return {240 + rect.left, 120 + rect.top, rect.width, rect.height}; }
+
+TEST_F(FormsTest, KeepListWindow_Layout_MatchesTwipsWithinAPixel) {
+  state_.CaptureKey = 116;  // F5
+  Form2 form(runtime_, state_, desktop_);
+  form.Load();
+  ExpectLayout(form.hwnd(), {4860, 3705},
+               {{L"listbox", L"", {360, 1080, 4095, 1815}},
+                {L"button", L"Rafraîchir la liste", {480, 3000, 1575, 375}},
+                {L"button", L"Effacer la liste", {2760, 3000, 1575, 375}},
+                {L"button", L"", {120, 840, 4575, 2775}},
+                {L"static", L"Positionnez la souris sur le titre de la fenêtre de navigation à",
+                 {120, 120, 4575, 375}},
+                {L"static", L"conserver et appuyez sur la touche F5", {120, 360, 4575, 375}}});
+  EXPECT_EQ(TextOf(form.hwnd()), L"A conserver... (F5)");
+  const DWORD style = static_cast<DWORD>(::GetWindowLongW(form.hwnd(), GWL_STYLE));
+  EXPECT_EQ(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX),
+            static_cast<DWORD>(WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+  EXPECT_TRUE(IsTopMost(form.hwnd()));
+  EXPECT_EQ(ClassOf(form.hwnd()), L"velmoraform");
+  const std::map<HWND, std::wstring> tips = ToolTipsOf(form.hwnd());
+  ASSERT_EQ(tips.size(), 1u);
+  EXPECT_EQ(tips.begin()->first, form.List().hwnd());
+  EXPECT_EQ(tips.begin()->second, L"Positionner la souris sur le titre de la f");
+}
+
+TEST_F(FormsTest, KeepListWindow_TitlesInAnyScript_ShowUnchangedAndInOrder) {
+  Form2 form(runtime_, state_, desktop_);
+  form.Load();
+  ListBox& list = form.List();
+  list.AddItem("Zürich – Accueil");
+  list.AddItem("Ελληνικά 日本語 😀");
+  list.AddItem("Abc");
+  ASSERT_EQ(list.Count(), 3);
+  EXPECT_EQ(list.Item(0), L"Zürich – Accueil");
+  EXPECT_EQ(list.Item(1), L"Ελληνικά 日本語 😀");
+  EXPECT_EQ(list.Item(2), L"Abc");
+  list.Clear();
+  EXPECT_EQ(list.Count(), 0);
+}
+
+std::vector<Expected> ConfigurationLayout() {
+  struct Key {
+    int left_of_label, width_of_label, left_of_box, top;
+  };
+  // F1 to F12.
+  const Key keys[] = {{630, 225, 960, 720},    {630, 225, 960, 945},    {630, 225, 960, 1170},
+                      {630, 225, 960, 1395},   {630, 225, 960, 1620},   {630, 225, 960, 1845},
+                      {1530, 225, 1935, 720},  {1530, 225, 1935, 945},  {1530, 225, 1935, 1170},
+                      {1530, 330, 1935, 1395}, {1530, 330, 1935, 1620}, {1530, 330, 1935, 1845}};
+  const auto box = [&](int index) {
+    const Key& key = keys[index - 1];
+    return Expected{L"button", L"", InFrame({key.left_of_box, key.top, 195, 195})};
+  };
+  std::vector<Expected> layout{box(1)};
+  for (int index = 12; index >= 2; --index) layout.push_back(box(index));
+  layout.push_back({L"edit", L"10", {2520, 2400, 495, 285}});
+  layout.push_back({L"static", L"Définir la touche capture", InFrame({405, 270, 2145, 240})});
+  for (int index = 1; index <= 12; ++index) {
+    const Key& key = keys[index - 1];
+    layout.push_back({L"static", L"F" + std::to_wstring(index),
+                      InFrame({key.left_of_label, key.top, key.width_of_label, 195})});
+  }
+  layout.push_back({L"static", L"", InFrame({0, 2160, 2940, 15})});
+  layout.push_back({L"static", L"Durée du traitement  :", InFrame({600, 2280, 1575, 255})});
+  layout.push_back({L"button", L"", {240, 120, 2940, 2715}});
+  return layout;
+}
+
+// Positions in ControlsOf(form) of the configuration dialog.
+constexpr std::size_t kText1 = 12;
+constexpr std::size_t kHeading = 13;
+constexpr std::size_t kFirstKeyLabel = 14;
+constexpr std::size_t kLine1 = 26;
+constexpr std::size_t kLabel1 = 27;
+std::size_t BoxPosition(int box) { return box == 1 ? 0 : static_cast<std::size_t>(13 - box); }
+
+TEST_F(FormsTest, ConfigurationDialog_Layout_MatchesTwipsWithinAPixel) {
+  Form3 form(runtime_, state_);
+  form.Load();
+  ExpectLayout(form.hwnd(), {3375, 3015}, ConfigurationLayout());
+  EXPECT_EQ(TextOf(form.hwnd()), L"Configuration");
+  EXPECT_EQ(ClassOf(form.hwnd()), L"velmoraform");
+  EXPECT_TRUE(IsTopMost(form.hwnd()));
+  const DWORD style = static_cast<DWORD>(::GetWindowLongW(form.hwnd(), GWL_STYLE));
+  EXPECT_TRUE(style & WS_SYSMENU);
+  EXPECT_FALSE(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+
+  const std::vector<HWND> controls = ControlsOf(form.hwnd());
+  const std::map<HWND, std::wstring> tips = ToolTipsOf(form.hwnd());
+  EXPECT_EQ(tips, (std::map<HWND, std::wstring>{{controls[kText1], L"temps en seconde"},
+                                                 {controls[kLabel1], L"temps en seconde"}}));
+  EXPECT_EQ(::GetWindowLongW(controls[kLine1], GWL_STYLE) & SS_TYPEMASK, SS_WHITERECT);
+}
+
+TEST_F(FormsTest, ConfigurationDialog_Fonts_AsLaidOut) {
+  Form3 form(runtime_, state_);
+  form.Load();
+  const std::vector<HWND> controls = ControlsOf(form.hwnd());
+  struct Case {
+    std::size_t position;
+    LONG height;  // pixels at 96 dpi
+    LONG weight;
+  } const cases[] = {{kHeading, -13, FW_NORMAL},          // 9.75 pt
+                     {kFirstKeyLabel, -11, FW_BOLD},      // F1, 8.25 pt
+                     {kFirstKeyLabel + 11, -11, FW_BOLD}};  // F12
+  for (const Case& test : cases) {
+    const LOGFONTW font = FontOf(controls[test.position]);
+    EXPECT_EQ(std::wstring(font.lfFaceName), L"MS Sans Serif") << test.position;
+    EXPECT_EQ(font.lfHeight, test.height) << test.position;
+    EXPECT_EQ(font.lfWeight, test.weight) << test.position;
+  }
+}
+
+class ConfigurationDialogTest : public FormsTest {
+ protected:
+  void SetUp() override {
+    form_.Load();
+    form_.Show();
+    controls_ = ControlsOf(form_.hwnd());
+  }
+
+  HWND Box(int box) const { return controls_[BoxPosition(box)]; }
+  HWND Text1() const { return controls_[kText1]; }
+  std::vector<int> TickedBoxes() const {
+    std::vector<int> ticked;
+    for (int box = 1; box <= 12; ++box) {
+      if (::SendMessageW(Box(box), BM_GETCHECK, 0, 0) == BST_CHECKED) ticked.push_back(box);
+    }
+    return ticked;
+  }
+  void Press(HWND box, UINT down, UINT up) {
+    ::SendMessageW(box, down, 0, MAKELPARAM(5, 5));
+    ::SendMessageW(box, up, 0, MAKELPARAM(5, 5));
+  }
+  void Key(WORD key) {
+    const HWND focus = ::GetFocus();
+    ::PostMessageW(focus, WM_KEYDOWN, key, 1);
+    ::PostMessageW(focus, WM_KEYUP, key, 1 | (1u << 30) | (1u << 31));
+    pump_.DoEvents();
+  }
+
+  Form3 form_{runtime_, state_};
+  std::vector<HWND> controls_;
+};
+
+TEST_F(ConfigurationDialogTest, Opening_ShowsPassCountAndOnlyTheCaptureKeyTicked) {
+  EXPECT_EQ(TextOf(Text1()), L"10");
+  EXPECT_EQ(TickedBoxes(), std::vector<int>{9});
+  EXPECT_EQ(::GetFocus(), Box(1));
+}
+
+TEST_F(ConfigurationDialogTest, LeavingTheBox_ShowsAndTakesTheValueInForce) {
+  ::SetFocus(Text1());
+  ::SetWindowTextW(Text1(), L"2.5");
+  ::SetFocus(Box(3));
+  EXPECT_EQ(TextOf(Text1()), L"2");
+  EXPECT_EQ(state_.PassCount, 2);
+}
+
+TEST_F(ConfigurationDialogTest, Clicks_TickOneBoxAndClosingStoresBothSettings) {
+  struct Case {
+    const char* what;
+    int box;
+    UINT down, up;
+    std::vector<int> ticked;
+  } const cases[] = {
+      {"a left click on a clear box ticks it alone", 5, WM_LBUTTONDOWN, WM_LBUTTONUP, {5}},
+      {"a right click clears the others, toggles nothing", 7, WM_RBUTTONDOWN, WM_RBUTTONUP, {}},
+      {"a left click ticks it again", 5, WM_LBUTTONDOWN, WM_LBUTTONUP, {5}},
+      {"a left click on the ticked box clears it", 5, WM_LBUTTONDOWN, WM_LBUTTONUP, {}},
+      {"then another box", 11, WM_LBUTTONDOWN, WM_LBUTTONUP, {11}},
+  };
+  for (const Case& test : cases) {
+    Press(Box(test.box), test.down, test.up);
+    EXPECT_EQ(TickedBoxes(), test.ticked) << test.what;
+  }
+  ::SetWindowTextW(Text1(), L"7,9");
+  form_.Unload();
+  EXPECT_EQ(state_.CaptureKey, 122);  // F11
+  EXPECT_EQ(state_.PassCount, 7);
+}
+
+TEST_F(ConfigurationDialogTest, Keyboard_TabFollowsTheKeyOrderAndSpaceTicksWithoutClearing) {
+  ASSERT_EQ(::GetFocus(), Box(1));
+  Key(VK_TAB);
+  EXPECT_EQ(::GetFocus(), Box(12));
+  Key(VK_SPACE);
+  EXPECT_EQ(TickedBoxes(), (std::vector<int>{9, 12}));
+  // F11 down to F2, then the duration.
+  for (int presses = 0; presses < 11; ++presses) Key(VK_TAB);
+  EXPECT_EQ(::GetFocus(), Text1());
+  form_.Unload();
+  EXPECT_EQ(state_.CaptureKey, 123);  // the highest ticked box, F12
+}
+
+}  // namespace
+}  // namespace velmora::win32
