@@ -7,8 +7,8 @@
 namespace velmora::win32 {
 
 // Reads text through the wide calls so that titles in any script reach the
-// core intact; writes to other programs' windows only by posting, so that a
-// program that has stopped answering can never stall the caller.
+// core intact, and never lets a program that has stopped answering stall the
+// caller: messages are posted, and a window is enabled only if it answers.
 class Win32WindowSystem final : public WindowSystem {
  public:
   void EnumWindows(const EnumCallback& callback) override;
