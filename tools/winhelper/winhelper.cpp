@@ -33,7 +33,8 @@
 //                  thread of its own until the helper stops; not logged
 //                  window by window
 // In values, "\;" stands for ';', "\\" for '\' and "\u{HEX}" for the code
-// point HEX, so that command lines can stay in ASCII.
+// point HEX, so that command lines can stay in ASCII; a surrogate code point
+// (D800 to DFFF) gives that one UTF-16 unit, alone.
 //
 // Log: the --log file, UTF-8, one line per event, each written whole and at
 // once, so that another process may read the file at any time:
@@ -68,6 +69,7 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "platform/text.h"
@@ -116,33 +118,32 @@ std::string Narrow(std::wstring_view text) {
 
 // ---- Descriptions ---------------------------------------------------------
 
-std::string CodePointToUtf8(char32_t code_point) {
-  std::u16string units;
-  if (code_point >= 0x10000) {
-    units += static_cast<char16_t>(0xD800 + ((code_point - 0x10000) >> 10));
-    units += static_cast<char16_t>(0xDC00 + ((code_point - 0x10000) & 0x3FF));
-  } else {
-    units += static_cast<char16_t>(code_point);
-  }
-  return Utf16ToUtf8(units);
+// The UTF-16 units of a code point. A surrogate given alone stays alone, so a
+// test can give a window a title that no valid UTF-8 could carry.
+std::wstring CodePointUnits(char32_t code_point) {
+  if (code_point < 0x10000) return std::wstring(1, static_cast<wchar_t>(code_point));
+  return {static_cast<wchar_t>(0xD800 + ((code_point - 0x10000) >> 10)),
+          static_cast<wchar_t>(0xDC00 + ((code_point - 0x10000) & 0x3FF))};
 }
 
-std::string Unescape(std::string_view value) {
-  std::string out;
+std::wstring Unescape(std::string_view value) {
+  std::wstring out;
+  std::string literal;
   for (std::size_t i = 0; i < value.size(); ++i) {
     if (value[i] != '\\' || i + 1 == value.size()) {
-      out += value[i];
+      literal += value[i];
     } else if (value.substr(i, 3) == "\\u{") {
       const std::size_t end = value.find('}', i);
       if (end == std::string_view::npos) throw std::invalid_argument("unclosed \\u{");
       const std::string hex(value.substr(i + 3, end - i - 3));
-      out += CodePointToUtf8(static_cast<char32_t>(std::stoul(hex, nullptr, 16)));
+      out += Widen(std::exchange(literal, {}));
+      out += CodePointUnits(static_cast<char32_t>(std::stoul(hex, nullptr, 16)));
       i = end;
     } else {
-      out += value[++i];
+      literal += value[++i];
     }
   }
-  return out;
+  return out + Widen(literal);
 }
 
 // Splits at every ';' that no backslash escapes.
@@ -189,19 +190,20 @@ void ApplyField(WindowDescription& window, const std::string& field) {
   const std::size_t equals = field.find('=');
   if (equals == std::string::npos) return ApplyFlag(window, field);
   const std::string key = field.substr(0, equals);
-  const std::string value = Unescape(std::string_view(field).substr(equals + 1));
+  const std::wstring wide_value = Unescape(std::string_view(field).substr(equals + 1));
+  const std::string value = Narrow(wide_value);
   if (key == "name") {
-    window.name = Widen(value);
+    window.name = wide_value;
   } else if (key == "class") {
-    window.class_name = Widen(value);
+    window.class_name = wide_value;
   } else if (key == "title") {
-    window.title = Widen(value);
+    window.title = wide_value;
   } else if (key == "rect") {
     window.rect = ParseRect(value);
   } else if (key == "reopen") {
     window.reopen_ms = std::stoi(value);
   } else if (key == "child") {
-    window.child_classes.push_back(Widen(value));
+    window.child_classes.push_back(wide_value);
   } else if (key == "count") {
     window.count = std::max(std::stoi(value), 0);
   } else {

@@ -82,11 +82,13 @@ std::string Win32WindowSystem::WindowText(WindowHandle window, int max_count) {
 }
 
 // A window that does not answer keeps its state; the sweep's next pass tries
-// again, and the close messages are posted either way.
+// again, and the close messages are posted either way. A window already in
+// the wanted state is left alone: Wine asks the window's thread to set the
+// style even then, which would wait forever on a hung program.
 void Win32WindowSystem::EnableWindow(WindowHandle window, bool enable) {
   const HWND hwnd = ToHwnd(window);
   const bool enabled = ::IsWindowEnabled(hwnd) != FALSE;
-  if (enabled != enable && !AnswersPromptly(hwnd)) return;
+  if (enabled == enable || !AnswersPromptly(hwnd)) return;
   ::EnableWindow(hwnd, enable ? TRUE : FALSE);
 }
 
