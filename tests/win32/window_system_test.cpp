@@ -78,6 +78,8 @@ class Win32DesktopTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { helper_ = new HelperProcess(kDesktop); }
   static void TearDownTestSuite() { delete helper_; }
+  // A helper that failed to start has been reported by SetUpTestSuite.
+  void SetUp() override { ASSERT_NE(helper_, nullptr); }
 
   static inline HelperProcess* helper_ = nullptr;
   Win32WindowSystem system_;

@@ -101,12 +101,17 @@ HelperProcess::HelperProcess(const std::vector<std::string>& windows, Options op
       options.ready_timeout);
   if (!ready || !IsReady(ReadLog())) {
     Stop();
+    RemoveFiles();
     throw std::runtime_error("winhelper.exe did not report its windows ready");
   }
 }
 
 HelperProcess::~HelperProcess() {
   Stop();
+  RemoveFiles();
+}
+
+void HelperProcess::RemoveFiles() const {
   ::DeleteFileW(log_path_.c_str());
   ::DeleteFileW(spec_path_.c_str());
 }

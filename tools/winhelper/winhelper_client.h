@@ -52,6 +52,8 @@ class HelperProcess {
   void Stop();
 
  private:
+  void RemoveFiles() const;
+
   std::wstring log_path_;
   std::wstring spec_path_;
   win32::UniqueKernelHandle stop_event_;
