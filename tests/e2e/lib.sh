@@ -51,7 +51,7 @@ windows_path() {
 
 # Starts a Windows program on the test's virtual desktop.
 on_desktop() {
-  wine explorer "/desktop=$E2E_DESKTOP,1024x768" "$@" > /dev/null 2>&1 &
+  wine explorer "/desktop=$E2E_DESKTOP,1024x768" "$@" > /dev/null 2> "${E2E_WINE_LOG:-/dev/null}" &
   E2E_LAUNCHED+=("$!")
 }
 
@@ -146,7 +146,13 @@ start_velmora() {
   E2E_DESKTOP="Velmora-e2e-$RANDOM$RANDOM"
   E2E_LAUNCHED=()
   trap stop_all EXIT
-  on_desktop "$E2E_BIN/Velmora.exe"
+  # A test that sets E2E_TRACE_MESSAGES gets, in $E2E_DIR/messages.trace,
+  # every message that reaches a window of Velmora or of its desktop.
+  if [ -n "${E2E_TRACE_MESSAGES:-}" ]; then
+    WINEDEBUG=+message E2E_WINE_LOG="$E2E_DIR/messages.trace" on_desktop "$E2E_BIN/Velmora.exe"
+  else
+    on_desktop "$E2E_BIN/Velmora.exe"
+  fi
   wait_for "Velmora's main form" 30 main_forms_are 1
   # Away from the icon, so that the recorded picture is the icon alone.
   xdotool mousemove 512 384

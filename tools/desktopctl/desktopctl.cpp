@@ -7,7 +7,9 @@
 //                    <handle> <visible 0|1> <process id> <class>\t<title>
 //   forget-icon      removes Velmora's tray icon, as a restarted Explorer
 //                    would have forgotten it
-//   taskbar-created  broadcasts the message a rebuilt notification area sends
+//   taskbar-created [COUNT]
+//                    broadcasts the message a rebuilt notification area
+//                    sends, COUNT times in a row (once by default)
 //   rect CLASS TITLE the outer rectangle of the visible top-level window of
 //                    that class and title ("*" for any):
 //                    <left> <top> <right> <bottom>, or nothing
@@ -19,6 +21,10 @@
 //   end-session      sends WM_QUERYENDSESSION to every window of Velmora's
 //                    process, then WM_ENDSESSION, as a log-off does; writes
 //                    "query <n answered TRUE> of <n windows>"
+//   log-off          end-session, then waits for Velmora's process to end:
+//                    "query <n> of <n> ended <ms>" with the time from the
+//                    first WM_QUERYENDSESSION to the end of the process, or
+//                    "query <n> of <n> running" after 10 s
 // The result goes to FILE (UTF-8) in one piece once the command is done, so a
 // script may poll for it. Exit code 0, or 2 for a malformed command line.
 #include <windows.h>
@@ -31,6 +37,7 @@
 #include <vector>
 
 #include "platform/text.h"
+#include "platform/win32/unique_handle.h"
 
 namespace velmora::desktopctl {
 namespace {
@@ -39,6 +46,7 @@ constexpr UINT kVelmoraIconId = 1;
 // How long a window may take to answer, as Windows allows at log-off.
 constexpr UINT kEndSessionTimeoutMs = 5000;
 constexpr UINT kControlTimeoutMs = 2000;
+constexpr DWORD kLogOffWaitMs = 10000;
 
 HWND VelmoraMainWindow() { return ::FindWindowW(L"VelmoraForm", L"Form1"); }
 
@@ -150,15 +158,21 @@ std::string Controls(const std::wstring& class_name, const std::wstring& title) 
   return lines;
 }
 
-std::string TaskbarCreated() {
+std::string TaskbarCreated(int count) {
   const UINT message = ::RegisterWindowMessageW(L"TaskbarCreated");
-  ::PostMessageW(HWND_BROADCAST, message, 0, 0);
+  for (int i = 0; i < count; ++i) ::PostMessageW(HWND_BROADCAST, message, 0, 0);
   return "broadcast\n";
 }
 
-std::string EndSession() {
+DWORD VelmoraProcessId() {
   DWORD velmora = 0;
   ::GetWindowThreadProcessId(VelmoraMainWindow(), &velmora);
+  return velmora;
+}
+
+// Without its trailing newline, so that LogOff can extend it.
+std::string EndSession() {
+  const DWORD velmora = VelmoraProcessId();
   std::vector<HWND> windows;
   for (HWND window : TopLevelWindows()) {
     DWORD process = 0;
@@ -179,7 +193,18 @@ std::string EndSession() {
     ::SendMessageTimeoutW(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG,
                           kEndSessionTimeoutMs, &ignored);
   }
-  return "query " + std::to_string(agreed) + " of " + std::to_string(windows.size()) + "\n";
+  return "query " + std::to_string(agreed) + " of " + std::to_string(windows.size());
+}
+
+std::string LogOff() {
+  const velmora::win32::UniqueKernelHandle process(
+      ::OpenProcess(SYNCHRONIZE, FALSE, VelmoraProcessId()));
+  const ULONGLONG start = ::GetTickCount64();
+  std::string result = EndSession();
+  if (process && ::WaitForSingleObject(process.get(), kLogOffWaitMs) == WAIT_OBJECT_0) {
+    return result + " ended " + std::to_string(::GetTickCount64() - start) + "\n";
+  }
+  return result + " running\n";
 }
 
 // Written beside the target and renamed over it, so a reader never sees half.
@@ -200,7 +225,8 @@ int wmain(int argc, wchar_t** argv) {
   if (argc < 4 || std::wstring(argv[1]) != L"--out") {
     std::fputs(
         "usage: desktopctl.exe --out FILE "
-        "list|forget-icon|taskbar-created|end-session|rect CLASS TITLE|controls CLASS TITLE\n",
+        "list|forget-icon|taskbar-created [COUNT]|end-session|log-off|rect CLASS TITLE|"
+        "controls CLASS TITLE\n",
         stderr);
     return 2;
   }
@@ -211,6 +237,8 @@ int wmain(int argc, wchar_t** argv) {
     result = Rect(argv[4], argv[5]);
   } else if (command == L"controls" && arguments == 2) {
     result = Controls(argv[4], argv[5]);
+  } else if (command == L"taskbar-created" && arguments <= 1) {
+    result = TaskbarCreated(arguments == 0 ? 1 : std::max(_wtoi(argv[4]), 0));
   } else if (arguments != 0) {
     std::fputs("wrong number of arguments\n", stderr);
     return 2;
@@ -218,10 +246,10 @@ int wmain(int argc, wchar_t** argv) {
     result = List();
   } else if (command == L"forget-icon") {
     result = ForgetIcon();
-  } else if (command == L"taskbar-created") {
-    result = TaskbarCreated();
   } else if (command == L"end-session") {
-    result = EndSession();
+    result = EndSession() + "\n";
+  } else if (command == L"log-off") {
+    result = LogOff();
   } else {
     std::fputs("unknown command\n", stderr);
     return 2;
