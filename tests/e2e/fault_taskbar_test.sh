@@ -20,6 +20,8 @@ ctl taskbar-created 10 > /dev/null
 holds "one icon after ten broadcasts" 2 one_icon normal
 
 tray_double_click
+# Away from the icon, whose tooltip could cover part of the tray.
+xdotool mousemove 512 384
 wait_for "the busy icon" 5 one_icon other
 wait_for "the browser window to be closed" 5 test "$(helper_events WM_CLOSE ie)" -ge 1
 ctl taskbar-created 10 > /dev/null
