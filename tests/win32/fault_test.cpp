@@ -168,14 +168,11 @@ TEST(FaultWin32Test, ChurningWindowsDuringRun_RunEndsOnTimeAndSparesTheRest) {
 // One desktop of 5,000 top-level windows: 300 that the run must close, one
 // kept, and 4,699 decoys, near misses of the window rule among them.
 TEST(FaultWin32Test, FiveThousandWindows_ThreePassesCloseAllThreeHundred) {
-  const std::vector<std::string> closable = {
+  const std::vector<std::string> windows = {
       "name=close_ie{i};class=IEFrame;title=Page {i};hidden;count=100",
       "name=close_opera{i};class=BLDOPERA;title=Opera {i};hidden;count=100",
       "name=close_netscape{i};class=Afx:400000:b:1;title=Page {i} - Netscape;hidden;count=50",
       "name=close_dialog{i};class=#32770;title=Erreur {i};hidden;count=50",
-  };
-  std::vector<std::string> windows = closable;
-  windows.insert(windows.end(), {
       "name=kept;class=IEFrame;title=Gardée;hidden;ignore-close",
       "name=other{i};class=Document;title=Document {i};hidden;count=4100",
       "name=untitled{i};class=IEFrame;title=;hidden;count=200",
@@ -185,7 +182,7 @@ TEST(FaultWin32Test, FiveThousandWindows_ThreePassesCloseAllThreeHundred) {
       "name=longer{i};class=IEFrame_;title=Page {i};hidden;count=100",
       "name=near{i};class=Afx:400000:c:1;title=Page {i} - Netscape;hidden;count=100",
       "name=nocase{i};class=Afx:400000:b:1;title=Page {i} - netscape;hidden;count=99",
-  });
+  };
   HelperProcess helper(windows, {.ready_timeout = 2min, .lifetime = 5min});
   std::vector<std::string> names;
   int opened = 0;
@@ -272,13 +269,14 @@ TEST(FaultWin32Test, HostileTitlesAndClasses_ScanListsWhatTheRuleSays) {
 
   FenEnCours(tables, desktop);
 
+  const auto listed = Listed(tables.ScanTable);
   for (const TitleCase& window : cases) {
     SCOPED_TRACE(window.name);
     const WindowHandle handle = helper.Window(window.name);
     ASSERT_NE(handle, 0) << "not opened";
-    const auto listed = Listed(tables.ScanTable);
-    const auto entry = std::find_if(listed.begin(), listed.end(),
-                                    [&](const WindowEntry& e) { return e.handle == handle; });
+    const auto entry = std::find_if(listed.begin(), listed.end(), [&](const WindowEntry& candidate) {
+      return candidate.handle == handle;
+    });
     if (!window.listed_as) {
       EXPECT_EQ(entry, listed.end());
       continue;
@@ -294,8 +292,9 @@ TEST(FaultWin32Test, HostileTitlesAndClasses_ScanListsWhatTheRuleSays) {
 
 TEST(FaultWin32Test, HungWindow_DelaysRunByItsPostsOnly) {
   HelperProcess helper({
+      // Enabled already: Wine would still ask its thread to enable it again.
       "name=hung;class=IEFrame;title=Figée;hung",
-      // Enabling a disabled window waits for its answer: the hardest case.
+      // Enabling it sends WM_ENABLE, and the answer never comes.
       "name=hung_disabled;class=IEFrame;title=Figée et grisée;hung;disabled",
       "name=close_ie;class=IEFrame;title=Accueil",
       "name=close_dialog;class=#32770;title=Alerte;disabled",
