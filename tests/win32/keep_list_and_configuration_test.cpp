@@ -115,6 +115,25 @@ LOGFONTW FontOf(HWND control) {
   return font;
 }
 
+// Every label's text fits on one line of the label in the label's font: a
+// wider text would wrap onto a line the label's height hides.
+void ExpectLabelsFitTheirText(HWND form) {
+  for (HWND control : ControlsOf(form)) {
+    const std::wstring text = TextOf(control);
+    if (ClassOf(control) != L"static" || text.empty()) continue;
+    const HDC dc = ::GetDC(control);
+    const HGDIOBJ old_font =
+        ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)));
+    SIZE extent{};
+    ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    ::SelectObject(dc, old_font);
+    ::ReleaseDC(control, dc);
+    RECT client{};
+    ::GetClientRect(control, &client);
+    EXPECT_LE(extent.cx, client.right) << std::string(text.begin(), text.end());
+  }
+}
+
 class FormsTest : public ::testing::Test {
  protected:
   ~FormsTest() override {
@@ -150,6 +169,7 @@ TEST_F(FormsTest, KeepListWindow_Layout_MatchesTwipsWithinAPixel) {
             static_cast<DWORD>(WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
   EXPECT_TRUE(IsTopMost(form.hwnd()));
   EXPECT_EQ(ClassOf(form.hwnd()), L"velmoraform");
+  ExpectLabelsFitTheirText(form.hwnd());
   const std::map<HWND, std::wstring> tips = ToolTipsOf(form.hwnd());
   ASSERT_EQ(tips.size(), 1u);
   EXPECT_EQ(tips.begin()->first, form.List().hwnd());
@@ -223,6 +243,7 @@ TEST_F(FormsTest, ConfigurationDialog_Layout_MatchesTwipsWithinAPixel) {
   EXPECT_EQ(tips, (std::map<HWND, std::wstring>{{controls[kText1], L"temps en seconde"},
                                                  {controls[kLabel1], L"temps en seconde"}}));
   EXPECT_EQ(::GetWindowLongW(controls[kLine1], GWL_STYLE) & SS_TYPEMASK, SS_WHITERECT);
+  ExpectLabelsFitTheirText(form.hwnd());
 }
 
 TEST_F(FormsTest, ConfigurationDialog_Fonts_AsLaidOut) {
@@ -235,7 +256,8 @@ TEST_F(FormsTest, ConfigurationDialog_Fonts_AsLaidOut) {
     LONG weight;
   } const cases[] = {{kHeading, -13, FW_NORMAL},          // 9.75 pt
                      {kFirstKeyLabel, -11, FW_BOLD},      // F1, 8.25 pt
-                     {kFirstKeyLabel + 11, -11, FW_BOLD}};  // F12
+                     {kFirstKeyLabel + 11, -11, FW_BOLD},  // F12
+                     {kLabel1, -11, FW_NORMAL}};
   for (const Case& test : cases) {
     const LOGFONTW font = FontOf(controls[test.position]);
     EXPECT_EQ(std::wstring(font.lfFaceName), L"MS Sans Serif") << test.position;

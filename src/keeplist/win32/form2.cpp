@@ -4,14 +4,6 @@
 #include "keeplist/win32/form2.h"
 
 namespace velmora::win32 {
-namespace {
-
-// The face the sentence was laid out in: wider faces would wrap its first
-// half onto a hidden second line.
-constexpr FontSpec kSentenceFont{.face = L"MS Sans Serif", .points = 8.25};
-
-}  // namespace
-
 Form2::Form2(FormsRuntime& runtime, Module1& state, WindowSystem& desktop)
     // Sizable, with minimise and maximise boxes; the caption is set at load.
     // Top-most from the start as well: Wine ignores the load's request while
@@ -27,9 +19,9 @@ Form2::Form2(FormsRuntime& runtime, Module1& state, WindowSystem& desktop)
   Add(Frame1, {.rect = {120, 840, 4575, 2775}});
   Add(Label1, {.rect = {120, 120, 4575, 375},
                .text = L"Positionnez la souris sur le titre de la fenêtre de navigation à",
-               .font = &kSentenceFont});
+               .font = &kLayoutFont});
   Add(Label2, {.rect = {120, 360, 4575, 375}, .text = L"conserver et appuyez sur la touche",
-               .font = &kSentenceFont});
+               .font = &kLayoutFont});
   Command1.OnClick([this] { behaviour_.RefreshClick(); });
   Command2.OnClick([this] { behaviour_.ClearClick(); });
 }

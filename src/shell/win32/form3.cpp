@@ -7,8 +7,6 @@ namespace {
 
 constexpr FontSpec kHeadingFont{.face = L"MS Sans Serif", .points = 9.75};
 constexpr FontSpec kKeyFont{.face = L"MS Sans Serif", .points = 8.25, .bold = true};
-// The face the duration's label was laid out in; wider faces wrap it.
-constexpr FontSpec kDurationFont{.face = L"MS Sans Serif", .points = 8.25};
 constexpr std::wstring_view kDurationTip = L"temps en seconde";
 
 // The frame's place on the form; the controls inside it are laid out from its
@@ -66,7 +64,7 @@ Form3::Form3(FormsRuntime& runtime, Module1& state)
   Add(Line1, {.rect = InFrame({0, 2160, kFrame.width, kLineThickness})});
   // SS_NOTIFY lets the label see the mouse, so that its tip shows.
   Add(Label1, {.rect = InFrame({600, 2280, 1575, 255}), .text = L"Durée du traitement  :",
-               .font = &kDurationFont, .style = SS_NOTIFY});
+               .font = &kLayoutFont, .style = SS_NOTIFY});
   // Last, so that it lies behind everything it surrounds.
   Add(fraMAIN, {.rect = kFrame});
   Text1.OnLostFocus([this] { behaviour_.PassCountLostFocus(); });

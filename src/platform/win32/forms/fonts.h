@@ -17,6 +17,11 @@ struct FontSpec {
   bool underline = false;
 };
 
+// The face and size the forms' layouts were drawn in. A text laid out to
+// fill its label fits only in it: wider faces, such as the message font of
+// recent systems, would wrap it onto a line that the label hides.
+inline constexpr FontSpec kLayoutFont{.face = L"MS Sans Serif", .points = 8.25};
+
 // The system's message font at `dpi`: what controls without a named font use.
 UniqueFont CreateDefaultFont(UINT dpi);
 
