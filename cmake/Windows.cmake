@@ -1,16 +1,20 @@
 # MinGW-w64 build: Velmora.exe, the Win32 layer and its tests under Wine.
 add_link_options(-static -static-libgcc -static-libstdc++)
+# Each function in a section of its own, so that the linker can drop the ones
+# nothing calls.
+add_compile_options(-ffunction-sections -fdata-sections)
 
 enable_language(RC)
 # Velmora.exe: its entry point and resources, over the library of its forms.
 set(VELMORA_SOURCES
+  src/app/lean_runtime.cpp
   src/app/main.cpp
   res/velmora.rc
 )
 add_executable(Velmora WIN32 ${VELMORA_SOURCES})
 target_link_libraries(Velmora PRIVATE velmora_forms)
 target_compile_options(Velmora PRIVATE ${VELMORA_WARNINGS})
-target_link_options(Velmora PRIVATE -municode)
+target_link_options(Velmora PRIVATE -municode -Wl,--gc-sections -s)
 
 # The Win32 side of the window-system seam and the event pump.
 add_library(velmora_win32 STATIC
