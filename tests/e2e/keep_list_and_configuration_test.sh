@@ -2,8 +2,9 @@
 # The keep-list window and the configuration dialog, used as a user would:
 # F9 over a browser's title bar keeps it (once), over a dialog it does
 # nothing, and a run spares the kept window; "Effacer la liste" empties the
-# list; the dialog shows the settings, stores the ones the user chose when it
-# is closed, and a run started while it is open uses the number it shows.
+# list; choosing a window that is open only shows it again; the dialog shows
+# the settings, stores the ones the user chose when it is closed, and a run
+# started while it is open uses the number it shows.
 source "$(dirname "$0")/lib.sh" "$@"
 
 readonly ITEM_KEEP_LIST=0 ITEM_CONFIGURATION=1
@@ -33,7 +34,7 @@ duration_is() { [ "$(controls_of "$CONFIGURATION" | awk -F'\t' '$1 ~ /^Edit / { 
 # Clicks the middle of the n-th control (from 1, in the order listed).
 click_control() {
   local left top right bottom
-  read -r _ _ left top right bottom < <(controls_of "$1" | grep -v '^item' | sed -n "$2p" | cut -f1)
+  read -r _ _ left top right bottom < <(controls_of "$1" | grep -v '^item' | sed -n "$2p" | cut -f1) || true
   [ -n "${bottom:-}" ] || fail "no control $2 in $1"
   xdotool mousemove $(((left + right) / 2)) $(((top + bottom) / 2)) click 1
 }
@@ -76,6 +77,9 @@ wait_for "the kept title in the list" 5 list_is "$KEEP_LIST_F9" "Gardée"
 press_over_title "$KEPT_TITLE_X" "$KEPT_TITLE_Y" F9
 press_over_title "$DIALOG_TITLE_X" "$DIALOG_TITLE_Y" F9
 holds "one line, the dialog not kept" 2 list_is "$KEEP_LIST_F9" "Gardée"
+open_from_menu "$ITEM_KEEP_LIST"
+wait_for "the menu to close" 10 menu_closed
+[ "$(count_windows '' VelmoraForm "$KEEP_LIST_F9")" -eq 1 ] || fail "a second keep-list window"
 
 run_and_wait
 window_gone "$KEEP_LIST_F9" || fail "the run left the keep-list window open"
@@ -99,6 +103,10 @@ type_duration 2
 click_control "$CONFIGURATION" "$F5_BOX"
 wait_for "F5 ticked alone" 3 boxes_are 000000001000
 duration_is 2 || fail "the box did not show the value in force"
+open_from_menu "$ITEM_CONFIGURATION"
+wait_for "the menu to close" 10 menu_closed
+[ "$(count_windows '' VelmoraForm "$CONFIGURATION")" -eq 1 ] || fail "a second dialog"
+boxes_are 000000001000 && duration_is 2 || fail "choosing Configuration again reset the dialog"
 click_close_box "$CONFIGURATION"
 wait_for "the dialog to close" 10 window_gone "$CONFIGURATION"
 

@@ -118,25 +118,35 @@ std::string Utf8(const std::wstring& text) {
   return Utf16ToUtf8(std::u16string(text.begin(), text.end()));
 }
 
+// A control's answer, or 0 when its program does not answer in time: a
+// busy program delays the test's next poll instead of hanging this one.
+LRESULT Ask(HWND control, UINT message, WPARAM wparam = 0, LPARAM lparam = 0) {
+  DWORD_PTR answer = 0;
+  if (!::SendMessageTimeoutW(control, message, wparam, lparam, SMTO_ABORTIFHUNG,
+                             kControlTimeoutMs, &answer)) {
+    return 0;
+  }
+  return static_cast<LRESULT>(answer);
+}
+
 // Asked of the control itself: another process's edit box keeps what the
 // user typed where GetWindowText does not look.
 std::wstring ControlText(HWND control) {
   std::wstring buffer(512, L'\0');
-  DWORD_PTR length = 0;
-  ::SendMessageTimeoutW(control, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
-                        SMTO_ABORTIFHUNG, kControlTimeoutMs, &length);
-  buffer.resize(std::min<std::size_t>(length, buffer.size()));
+  const auto length =
+      Ask(control, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()));
+  buffer.resize(std::min(static_cast<std::size_t>(std::max<LRESULT>(length, 0)), buffer.size()));
   return buffer;
 }
 
 std::string ListItems(HWND list) {
   std::string lines;
-  const auto count = ::SendMessageW(list, LB_GETCOUNT, 0, 0);
+  const LRESULT count = Ask(list, LB_GETCOUNT);
   for (WPARAM index = 0; static_cast<LRESULT>(index) < count; ++index) {
-    std::wstring item(static_cast<std::size_t>(::SendMessageW(list, LB_GETTEXTLEN, index, 0)) + 1,
-                      L'\0');
-    item.resize(static_cast<std::size_t>(
-        ::SendMessageW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(item.data()))));
+    const LRESULT length = std::max<LRESULT>(Ask(list, LB_GETTEXTLEN, index), 0);
+    std::wstring item(static_cast<std::size_t>(length) + 1, L'\0');
+    const LRESULT copied = Ask(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(item.data()));
+    item.resize(static_cast<std::size_t>(std::clamp<LRESULT>(copied, 0, length)));
     lines += "item\t" + Utf8(item) + "\n";
   }
   return lines;
@@ -150,7 +160,7 @@ std::string Controls(const std::wstring& class_name, const std::wstring& title) 
        child = ::GetWindow(child, GW_HWNDNEXT)) {
     const std::wstring kind = Text(child, &::GetClassNameW);
     const bool button = ::lstrcmpiW(kind.c_str(), L"Button") == 0;
-    const auto check = button ? ::SendMessageW(child, BM_GETCHECK, 0, 0) : 0;
+    const LRESULT check = button ? Ask(child, BM_GETCHECK) : 0;
     lines += Utf8(kind) + " " + std::to_string(check) + " " + RectOf(child) + "\t" +
              Utf8(ControlText(child)) + "\n";
     if (::lstrcmpiW(kind.c_str(), L"ListBox") == 0) lines += ListItems(child);
