@@ -4,6 +4,7 @@
 #include "keeplist/win32/form2.h"
 
 namespace velmora::win32 {
+
 Form2::Form2(FormsRuntime& runtime, Module1& state, WindowSystem& desktop)
     // Sizable, with minimise and maximise boxes; the caption is set at load.
     // Top-most from the start as well: Wine ignores the load's request while

@@ -2,8 +2,8 @@
 // two buttons. Its behaviour lives in KeepListForm; the window only forwards.
 #pragma once
 
-#include "platform/win32/forms/form.h"
 #include "keeplist/keep_list_form.h"
+#include "platform/win32/forms/form.h"
 
 namespace velmora::win32 {
 
