@@ -1,7 +1,8 @@
-// Prints how much processor time a 10-pass sweep run over 100 qualifying
-// windows of another process takes, as a share of its wall time, next to the
-// same figure for a wait that polls the clock and pumps messages without
-// sleeping. Run under Wine by scripts/bench.
+// How much processor time a 10-pass sweep run over 100 qualifying windows of
+// another process takes, as a share of its wall time, next to the same figure
+// for a wait that polls the clock and pumps messages without sleeping. Run
+// under Wine by scripts/bench, for which it prints one line:
+//   sweep-cpu <run CPU s> <run wall s> <spinning CPU s> <spinning wall s>
 #include <windows.h>
 
 #include <chrono>
@@ -31,7 +32,6 @@ double ProcessCpuSeconds() {
 struct Share {
   double cpu_seconds;
   double wall_seconds;
-  double percent() const { return 100.0 * cpu_seconds / wall_seconds; }
 };
 
 Share Measure(const std::function<void()>& work) {
@@ -65,12 +65,8 @@ int Run() {
   const Share run = Measure([&] { CloseInternet(state, {desktop, forms, pump}); });
   const Share spin = Measure([] { SpinningWait(std::chrono::seconds(kPasses)); });
 
-  std::printf("sweep run, %d passes over 100 windows: %.3f s CPU in %.2f s = %.2f%% of one core "
-              "(target <= 1%%)\n",
-              kPasses, run.cpu_seconds, run.wall_seconds, run.percent());
-  std::printf("spinning wait, same length:            %.3f s CPU in %.2f s = %.2f%% of one core\n",
-              spin.cpu_seconds, spin.wall_seconds, spin.percent());
-  std::printf("ratio run / spinning wait: %.4f\n", run.percent() / spin.percent());
+  std::printf("sweep-cpu %.4f %.3f %.4f %.3f\n", run.cpu_seconds, run.wall_seconds,
+              spin.cpu_seconds, spin.wall_seconds);
   return 0;
 }
 

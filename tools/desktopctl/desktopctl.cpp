@@ -25,9 +25,24 @@
 //                    "query <n> of <n> ended <ms>" with the time from the
 //                    first WM_QUERYENDSESSION to the end of the process, or
 //                    "query <n> of <n> running" after 10 s
+//   start-until-icon PROGRAM
+//                    starts PROGRAM (Velmora.exe) and waits for its tray
+//                    icon: "icon <ms> pid <process id>" with the time from
+//                    just before CreateProcess to the first moment the
+//                    notification area knows the icon (asked every
+//                    millisecond), or "no-icon pid <process id>" after 30 s
+//   tray-double-click
+//                    posts Velmora's main window the tray's callback message
+//                    for a double-click: "posted <ms>", the time of posting
+//                    on the clock of tools/winhelper/protocol.h
+//   usage CLASS      the memory of the process that owns the first top-level
+//                    window of that class, hidden or not, from
+//                    GetProcessMemoryInfo: "pid <process id> private <bytes>
+//                    working-set <bytes>"
 // The result goes to FILE (UTF-8) in one piece once the command is done, so a
 // script may poll for it. Exit code 0, or 2 for a malformed command line.
 #include <windows.h>
+#include <psapi.h>
 #include <shellapi.h>
 
 #include <algorithm>
@@ -38,6 +53,7 @@
 
 #include "platform/text.h"
 #include "platform/win32/unique_handle.h"
+#include "tools/winhelper/protocol.h"
 
 namespace velmora::desktopctl {
 namespace {
@@ -47,6 +63,7 @@ constexpr UINT kVelmoraIconId = 1;
 constexpr UINT kEndSessionTimeoutMs = 5000;
 constexpr UINT kControlTimeoutMs = 2000;
 constexpr DWORD kLogOffWaitMs = 10000;
+constexpr std::int64_t kIconWaitMs = 30000;
 
 HWND VelmoraMainWindow() { return ::FindWindowW(L"VelmoraForm", L"Form1"); }
 
@@ -217,6 +234,67 @@ std::string LogOff() {
   return result + " running\n";
 }
 
+// NIM_MODIFY that changes nothing succeeds only for an icon the notification
+// area holds, so it tells when the icon has been added without looking at
+// the screen.
+bool VelmoraIconPresent() {
+  NOTIFYICONDATAW record{};
+  record.cbSize = sizeof(record);
+  record.hWnd = VelmoraMainWindow();
+  record.uID = kVelmoraIconId;
+  return record.hWnd != nullptr && ::Shell_NotifyIconW(NIM_MODIFY, &record);
+}
+
+std::string StartUntilIcon(const std::wstring& program) {
+  std::wstring command_line = L"\"" + program + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION started{};
+  const std::int64_t start = velmora::winhelper::MonotonicMilliseconds();
+  if (!::CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &started)) {
+    return "not-started\n";
+  }
+  const velmora::win32::UniqueKernelHandle process(started.hProcess);
+  const velmora::win32::UniqueKernelHandle thread(started.hThread);
+  const std::string pid = " pid " + std::to_string(started.dwProcessId) + "\n";
+  const std::int64_t deadline = start + kIconWaitMs;
+  while (velmora::winhelper::MonotonicMilliseconds() < deadline) {
+    if (VelmoraIconPresent()) {
+      return "icon " + std::to_string(velmora::winhelper::MonotonicMilliseconds() - start) + pid;
+    }
+    ::Sleep(1);
+  }
+  return "no-icon" + pid;
+}
+
+// What the notification area posts when the user double-clicks the icon.
+std::string TrayDoubleClick() {
+  const HWND velmora = VelmoraMainWindow();
+  const std::int64_t posted = velmora::winhelper::MonotonicMilliseconds();
+  if (velmora == nullptr ||
+      !::PostMessageW(velmora, WM_MOUSEMOVE, kVelmoraIconId, MAKELPARAM(WM_LBUTTONDBLCLK, 0))) {
+    return "no-window\n";
+  }
+  return "posted " + std::to_string(posted) + "\n";
+}
+
+std::string Usage(const std::wstring& class_name) {
+  DWORD process_id = 0;
+  ::GetWindowThreadProcessId(::FindWindowW(class_name.c_str(), nullptr), &process_id);
+  const velmora::win32::UniqueKernelHandle process(
+      ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, process_id));
+  PROCESS_MEMORY_COUNTERS_EX counters{};
+  counters.cb = sizeof(counters);
+  if (process_id == 0 || !process ||
+      !::GetProcessMemoryInfo(process.get(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                              sizeof(counters))) {
+    return "not-found\n";
+  }
+  return "pid " + std::to_string(process_id) + " private " + std::to_string(counters.PrivateUsage) +
+         " working-set " + std::to_string(counters.WorkingSetSize) + "\n";
+}
+
 // Written beside the target and renamed over it, so a reader never sees half.
 void WriteWhole(const std::wstring& path, const std::string& text) {
   const std::wstring partial = path + L".part";
@@ -236,7 +314,7 @@ int wmain(int argc, wchar_t** argv) {
     std::fputs(
         "usage: desktopctl.exe --out FILE "
         "list|forget-icon|taskbar-created [COUNT]|end-session|log-off|rect CLASS TITLE|"
-        "controls CLASS TITLE\n",
+        "controls CLASS TITLE|start-until-icon PROGRAM|tray-double-click|usage CLASS\n",
         stderr);
     return 2;
   }
@@ -247,6 +325,10 @@ int wmain(int argc, wchar_t** argv) {
     result = Rect(argv[4], argv[5]);
   } else if (command == L"controls" && arguments == 2) {
     result = Controls(argv[4], argv[5]);
+  } else if (command == L"start-until-icon" && arguments == 1) {
+    result = StartUntilIcon(argv[4]);
+  } else if (command == L"usage" && arguments == 1) {
+    result = Usage(argv[4]);
   } else if (command == L"taskbar-created" && arguments <= 1) {
     result = TaskbarCreated(arguments == 0 ? 1 : std::max(_wtoi(argv[4]), 0));
   } else if (arguments != 0) {
@@ -260,6 +342,8 @@ int wmain(int argc, wchar_t** argv) {
     result = EndSession() + "\n";
   } else if (command == L"log-off") {
     result = LogOff();
+  } else if (command == L"tray-double-click") {
+    result = TrayDoubleClick();
   } else {
     std::fputs("unknown command\n", stderr);
     return 2;

@@ -41,5 +41,6 @@ using UniqueMenu = UniqueHandle<HMENU, &::DestroyMenu>;
 using UniqueFont = UniqueHandle<HFONT, &::DeleteObject>;
 using UniqueBrush = UniqueHandle<HBRUSH, &::DeleteObject>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, &::CloseHandle>;
+using UniqueModule = UniqueHandle<HMODULE, &::FreeLibrary>;
 
 }  // namespace velmora::win32
