@@ -56,7 +56,8 @@ Form3::Form3(FormsRuntime& runtime, Module1& state)
   Add(lblENABLE, {.rect = InFrame({405, 270, 2145, 240}), .text = L"Définir la touche capture",
                   .font = &kHeadingFont});
   for (int box = 1; box <= kKeyBoxCount; ++box) {
-    const std::wstring name = L"F" + std::to_wstring(box);
+    // Widened from the narrow form: the wide one would bring printf along.
+    const std::wstring name = WideText("F" + std::to_string(box));
     Add(KeyLabel(box), {.rect = KeyLabelRect(box), .text = name, .font = &kKeyFont});
     KeyBox(box).OnMouseDown([this, box] { behaviour_.BoxMouseDown(box); });
   }
