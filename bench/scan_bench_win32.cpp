@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstddef>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -63,8 +64,9 @@ Milliseconds Time(Work work) {
 }
 
 Milliseconds Median(std::vector<Milliseconds> samples) {
-  std::nth_element(samples.begin(), samples.begin() + samples.size() / 2, samples.end());
-  return samples[samples.size() / 2];
+  const auto middle = samples.begin() + static_cast<std::ptrdiff_t>(samples.size() / 2);
+  std::nth_element(samples.begin(), middle, samples.end());
+  return *middle;
 }
 
 void Measure(const Desktop& desktop) {
