@@ -19,11 +19,11 @@ constexpr int kQualifying = 100;
 constexpr int kRounds = 51;
 
 sim::WindowSpec HiddenWindow(std::string class_name, std::string title) {
-  sim::WindowSpec spec;
-  spec.class_name = std::move(class_name);
-  spec.title = std::move(title);
-  spec.visible = false;
-  return spec;
+  sim::WindowSpec window;
+  window.class_name = std::move(class_name);
+  window.title = std::move(title);
+  window.visible = false;
+  return window;
 }
 
 // The qualifying windows of the four classes, then decoys: mostly unrelated

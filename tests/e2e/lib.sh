@@ -162,12 +162,12 @@ record_normal_icon() {
   tray_shot "$E2E_DIR/normal.png" && [ "$(identify -format %k "$E2E_DIR/normal.png")" -gt 1 ]
 }
 
-# Opens winhelper's windows, one description per line of the spec.
+# Opens winhelper's windows, one description per line of the file it reads.
 start_helper() {
   E2E_LOG="$E2E_DIR/helper.log"
-  printf '%s\n' "$@" > "$E2E_DIR/helper.spec"
+  printf '%s\n' "$@" > "$E2E_DIR/helper.windows"
   on_desktop "$E2E_BIN/winhelper.exe" --log "$(windows_path "$E2E_LOG")" \
-    --spec "$(windows_path "$E2E_DIR/helper.spec")" \
+    --windows "$(windows_path "$E2E_DIR/helper.windows")" \
     --quit-file "$(windows_path "$E2E_DIR/helper.quit")" --lifetime 120000
   wait_for "the helper's windows" 20 grep -qs '^[0-9]* ready' "$E2E_LOG"
 }

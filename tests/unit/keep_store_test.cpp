@@ -79,9 +79,9 @@ class KeepStoreTest : public ::testing::Test {
 std::vector<WindowHandle> ListedByScan(SimDesktop& desktop) {
   std::vector<WindowHandle> listed;
   for (WindowHandle window : desktop.TopLevelWindows()) {
-    const auto& spec = desktop.Window(window);
-    const bool browser_or_dialog = spec.class_name == "IEFrame" || spec.class_name == "#32770";
-    const bool titled = spec.title.find_first_not_of(' ') != std::string::npos;
+    const auto& state = desktop.Window(window);
+    const bool browser_or_dialog = state.class_name == "IEFrame" || state.class_name == "#32770";
+    const bool titled = state.title.find_first_not_of(' ') != std::string::npos;
     if (browser_or_dialog && titled && listed.size() < kScanTableSize) listed.push_back(window);
   }
   return listed;

@@ -2,11 +2,11 @@
 // and logs what other programs do to them.
 //
 // Usage:
-//   winhelper.exe --log FILE [--spec FILE] [--stop-event NAME] [--quit-file FILE]
+//   winhelper.exe --log FILE [--windows FILE] [--stop-event NAME] [--quit-file FILE]
 //                 [--lifetime MS] [WINDOW ...]
 //
 // WINDOW describes one window (or a group of alike windows), given as an
-// argument or as one line of the --spec file (UTF-8; blank lines and lines
+// argument or as one line of the --windows file (UTF-8; blank lines and lines
 // that start with '#' are skipped). It is a list of fields separated by ';':
 //   name=NAME      the window's name in the log, without spaces (default w1,
 //                  w2, ... in the order of the descriptions)
@@ -221,7 +221,7 @@ WindowDescription ParseDescription(std::string_view text, std::size_t ordinal) {
   return window;
 }
 
-void ReadSpecFile(const std::wstring& path, std::vector<WindowDescription>& windows) {
+void ReadWindowsFile(const std::wstring& path, std::vector<WindowDescription>& windows) {
   std::ifstream file(path.c_str(), std::ios::binary);
   if (!file) throw std::invalid_argument("cannot read " + Narrow(path));
   std::string line;
@@ -242,8 +242,8 @@ Options ParseCommandLine(int argc, wchar_t** argv) {
     };
     if (argument == L"--log") {
       options.log_path = value();
-    } else if (argument == L"--spec") {
-      ReadSpecFile(value(), options.windows);
+    } else if (argument == L"--windows") {
+      ReadWindowsFile(value(), options.windows);
     } else if (argument == L"--stop-event") {
       options.stop_event = value();
     } else if (argument == L"--quit-file") {

@@ -32,10 +32,10 @@ std::wstring UniqueTempPath() {
   return file;
 }
 
-void WriteSpec(const std::wstring& path, const std::vector<std::string>& windows) {
-  std::ofstream spec(path.c_str(), std::ios::binary | std::ios::trunc);
-  for (const std::string& window : windows) spec << window << '\n';
-  if (!spec.flush()) throw std::runtime_error("cannot write the winhelper description");
+void WriteWindows(const std::wstring& path, const std::vector<std::string>& windows) {
+  std::ofstream file(path.c_str(), std::ios::binary | std::ios::trunc);
+  for (const std::string& window : windows) file << window << '\n';
+  if (!file.flush()) throw std::runtime_error("cannot write the winhelper description");
 }
 
 bool IsReady(const HelperProcess::Log& log) {
@@ -74,14 +74,14 @@ HelperProcess::HelperProcess(const std::vector<std::string>& windows)
     : HelperProcess(windows, Options{}) {}
 
 HelperProcess::HelperProcess(const std::vector<std::string>& windows, Options options)
-    : log_path_(UniqueTempPath()), spec_path_(log_path_ + L".spec") {
-  WriteSpec(spec_path_, windows);
+    : log_path_(UniqueTempPath()), windows_path_(log_path_ + L".windows") {
+  WriteWindows(windows_path_, windows);
   const std::wstring event_name = L"velmora-winhelper-" + log_path_.substr(log_path_.rfind(L'\\') + 1);
   stop_event_.reset(::CreateEventW(nullptr, TRUE, FALSE, event_name.c_str()));
 
   const std::wstring helper = HelperPath();
-  std::wstring command_line = L"\"" + helper + L"\" --log \"" + log_path_ + L"\" --spec \"" +
-                              spec_path_ + L"\" --stop-event " + event_name + L" --lifetime " +
+  std::wstring command_line = L"\"" + helper + L"\" --log \"" + log_path_ + L"\" --windows \"" +
+                              windows_path_ + L"\" --stop-event " + event_name + L" --lifetime " +
                               std::to_wstring(options.lifetime.count());
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
@@ -113,7 +113,7 @@ HelperProcess::~HelperProcess() {
 
 void HelperProcess::RemoveFiles() const {
   ::DeleteFileW(log_path_.c_str());
-  ::DeleteFileW(spec_path_.c_str());
+  ::DeleteFileW(windows_path_.c_str());
 }
 
 HelperProcess::Log HelperProcess::ReadLog() const {

@@ -55,7 +55,7 @@ class HelperProcess {
   void RemoveFiles() const;
 
   std::wstring log_path_;
-  std::wstring spec_path_;
+  std::wstring windows_path_;
   win32::UniqueKernelHandle stop_event_;
   win32::UniqueKernelHandle process_;
   DWORD process_id_ = 0;

@@ -42,11 +42,11 @@ std::ostream& operator<<(std::ostream& out, const Call& call) {
   return out << ")";
 }
 
-WindowHandle SimDesktop::Open(WindowSpec spec) { return Insert(NewHandle(), 0, std::move(spec)); }
+WindowHandle SimDesktop::Open(WindowSpec state) { return Insert(NewHandle(), 0, std::move(state)); }
 
-WindowHandle SimDesktop::OpenChild(WindowHandle parent, WindowSpec spec) {
+WindowHandle SimDesktop::OpenChild(WindowHandle parent, WindowSpec state) {
   assert(Exists(parent));
-  return Insert(NewHandle(), parent, std::move(spec));
+  return Insert(NewHandle(), parent, std::move(state));
 }
 
 // Like the window system, never hands out a handle again soon after its
@@ -57,13 +57,13 @@ WindowHandle SimDesktop::NewHandle() {
   return next_handle_;
 }
 
-WindowHandle SimDesktop::OpenWithHandle(WindowHandle handle, WindowSpec spec) {
+WindowHandle SimDesktop::OpenWithHandle(WindowHandle handle, WindowSpec state) {
   assert(handle != 0 && !Exists(handle));
-  return Insert(handle, 0, std::move(spec));
+  return Insert(handle, 0, std::move(state));
 }
 
-WindowHandle SimDesktop::Insert(WindowHandle handle, WindowHandle parent, WindowSpec spec) {
-  windows_[handle] = SimWindow{std::move(spec), parent, {}};
+WindowHandle SimDesktop::Insert(WindowHandle handle, WindowHandle parent, WindowSpec state) {
+  windows_[handle] = SimWindow{std::move(state), parent, {}};
   auto& siblings = parent == 0 ? z_order_ : windows_.at(parent).children;
   siblings.insert(siblings.begin(), handle);
   return handle;
@@ -79,7 +79,7 @@ void SimDesktop::Destroy(WindowHandle window) {
   windows_.erase(window);
 }
 
-WindowSpec& SimDesktop::Window(WindowHandle window) { return windows_.at(window).spec; }
+WindowSpec& SimDesktop::Window(WindowHandle window) { return windows_.at(window).state; }
 
 void SimDesktop::PressKey(std::int32_t virtual_key) {
   keys_down_.insert(virtual_key);
@@ -121,20 +121,20 @@ std::string SimDesktop::ClassName(WindowHandle window, int max_count) {
   Record(CallKind::kClassName, window);
   auto found = windows_.find(window);
   if (found == windows_.end()) return {};
-  return CutWindowText(Utf8ToUtf16(found->second.spec.class_name), max_count);
+  return CutWindowText(Utf8ToUtf16(found->second.state.class_name), max_count);
 }
 
 std::string SimDesktop::WindowText(WindowHandle window, int max_count) {
   Record(CallKind::kWindowText, window);
   auto found = windows_.find(window);
   if (found == windows_.end()) return {};
-  return CutWindowText(Utf8ToUtf16(found->second.spec.title), max_count);
+  return CutWindowText(Utf8ToUtf16(found->second.state.title), max_count);
 }
 
 void SimDesktop::EnableWindow(WindowHandle window, bool enable) {
   Record(CallKind::kEnableWindow, window, enable ? 1 : 0);
   if (auto found = windows_.find(window); found != windows_.end()) {
-    found->second.spec.enabled = enable;
+    found->second.state.enabled = enable;
   }
 }
 
@@ -142,7 +142,7 @@ void SimDesktop::PostMessage(WindowHandle window, std::uint32_t message, std::ui
                              std::intptr_t lparam) {
   calls_.push_back({CallKind::kPostMessage, window, message, wparam, lparam});
   auto found = windows_.find(window);
-  if (found != windows_.end() && message == kWmClose && found->second.spec.closes_on_wm_close) {
+  if (found != windows_.end() && message == kWmClose && found->second.state.closes_on_wm_close) {
     Destroy(window);
   }
 }
@@ -162,8 +162,8 @@ Point SimDesktop::CursorPos() {
 
 WindowHandle SimDesktop::InnermostAt(WindowHandle window, Point point) const {
   for (WindowHandle child : windows_.at(window).children) {
-    const WindowSpec& spec = windows_.at(child).spec;
-    if (spec.visible && spec.rect.Contains(point)) return InnermostAt(child, point);
+    const WindowSpec& state = windows_.at(child).state;
+    if (state.visible && state.rect.Contains(point)) return InnermostAt(child, point);
   }
   return window;
 }
@@ -171,8 +171,8 @@ WindowHandle SimDesktop::InnermostAt(WindowHandle window, Point point) const {
 WindowHandle SimDesktop::WindowFromPoint(Point point) {
   Record(CallKind::kWindowFromPoint);
   for (WindowHandle window : z_order_) {
-    const WindowSpec& spec = windows_.at(window).spec;
-    if (spec.visible && spec.rect.Contains(point)) return InnermostAt(window, point);
+    const WindowSpec& state = windows_.at(window).state;
+    if (state.visible && state.rect.Contains(point)) return InnermostAt(window, point);
   }
   return 0;
 }

@@ -69,11 +69,11 @@ std::ostream& operator<<(std::ostream& out, const Call& call);
 class SimDesktop final : public WindowSystem {
  public:
   // Opens a top-level window in front of the others and returns its handle.
-  WindowHandle Open(WindowSpec spec);
+  WindowHandle Open(WindowSpec state);
   // Opens a child window in front of its siblings.
-  WindowHandle OpenChild(WindowHandle parent, WindowSpec spec);
+  WindowHandle OpenChild(WindowHandle parent, WindowSpec state);
   // Opens a window with a given handle, such as one with the top bit set.
-  WindowHandle OpenWithHandle(WindowHandle handle, WindowSpec spec);
+  WindowHandle OpenWithHandle(WindowHandle handle, WindowSpec state);
   // Destroys a window and its children, as the owning program would.
   void Destroy(WindowHandle window);
 
@@ -110,13 +110,13 @@ class SimDesktop final : public WindowSystem {
 
  private:
   struct SimWindow {
-    WindowSpec spec;
+    WindowSpec state;
     WindowHandle parent = 0;
     std::vector<WindowHandle> children;  // front first
   };
 
   WindowHandle NewHandle();
-  WindowHandle Insert(WindowHandle handle, WindowHandle parent, WindowSpec spec);
+  WindowHandle Insert(WindowHandle handle, WindowHandle parent, WindowSpec state);
   WindowHandle InnermostAt(WindowHandle window, Point point) const;
   void Record(CallKind kind, WindowHandle window = 0, std::int64_t argument = 0);
 

@@ -40,20 +40,20 @@ UniqueFont CreateDefaultFont(UINT dpi) {
   return UniqueFont(::CreateFontIndirectW(&font));
 }
 
-UniqueFont CreateNamedFont(const FontSpec& spec, UINT dpi) {
+UniqueFont CreateNamedFont(const FontSpec& wanted, UINT dpi) {
   LOGFONTW font = MessageFont(dpi);
-  if (FaceInstalled(spec.face)) {
-    SetFace(font, spec.face);
+  if (FaceInstalled(wanted.face)) {
+    SetFace(font, wanted.face);
   } else if (FaceInstalled(kTrueTypeSansSerif)) {
     SetFace(font, kTrueTypeSansSerif);
   }
   // A negative height asks for the character height, which is what a point
   // size measures.
-  font.lfHeight = -static_cast<LONG>(std::lround(spec.points * dpi / kPointsPerInch));
+  font.lfHeight = -static_cast<LONG>(std::lround(wanted.points * dpi / kPointsPerInch));
   font.lfWidth = 0;
-  font.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
+  font.lfWeight = wanted.bold ? FW_BOLD : FW_NORMAL;
   font.lfItalic = FALSE;
-  font.lfUnderline = spec.underline ? TRUE : FALSE;
+  font.lfUnderline = wanted.underline ? TRUE : FALSE;
   font.lfStrikeOut = FALSE;
   return UniqueFont(::CreateFontIndirectW(&font));
 }

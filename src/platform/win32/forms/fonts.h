@@ -28,6 +28,6 @@ UniqueFont CreateDefaultFont(UINT dpi);
 // The named font at `dpi`. A face that is not installed (old faces are often
 // missing, under Wine for instance) gives way to its TrueType successor, then
 // to the message font's face, so the text keeps a sans serif of the asked size.
-UniqueFont CreateNamedFont(const FontSpec& spec, UINT dpi);
+UniqueFont CreateNamedFont(const FontSpec& wanted, UINT dpi);
 
 }  // namespace velmora::win32
