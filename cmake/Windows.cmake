@@ -36,7 +36,7 @@ add_library(velmora_forms STATIC
   src/shell/win32/form4.cpp
   src/shell/win32/velmora_forms.cpp
 )
-target_link_libraries(velmora_forms PUBLIC velmora_win32 comctl32)
+target_link_libraries(velmora_forms PUBLIC velmora_win32)
 target_compile_options(velmora_forms PRIVATE ${VELMORA_WARNINGS})
 
 if(BUILD_TESTING)

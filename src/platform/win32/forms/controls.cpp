@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "platform/text.h"
+#include "platform/win32/dynamic_calls.h"
 #include "platform/win32/forms/dpi.h"
 
 namespace velmora::win32 {
@@ -24,6 +25,36 @@ bool IsButtonDown(UINT message) {
     default:
       return false;
   }
+}
+
+// The common controls' calls. Their DLL is loaded when the first window that
+// needs it opens, not at start-up, so that the idle program, with no window
+// shown, does without it. Once loaded it stays: subclassed controls keep
+// pointers into it.
+struct CommonControlCalls {
+  UniqueModule module;
+  decltype(&::SetWindowSubclass) set_subclass = nullptr;
+  decltype(&::RemoveWindowSubclass) remove_subclass = nullptr;
+  decltype(&::DefSubclassProc) default_subclass_proc = nullptr;
+};
+
+const CommonControlCalls& CommonControls() {
+  static const CommonControlCalls calls = [] {
+    CommonControlCalls found;
+    found.module.reset(::LoadLibraryW(L"comctl32.dll"));
+    if (!found.module) return found;
+    decltype(&::InitCommonControlsEx) init = nullptr;
+    FindFunction(found.module.get(), "InitCommonControlsEx", init);
+    if (init != nullptr) {
+      const INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_WIN95_CLASSES};
+      init(&classes);
+    }
+    FindFunction(found.module.get(), "SetWindowSubclass", found.set_subclass);
+    FindFunction(found.module.get(), "RemoveWindowSubclass", found.remove_subclass);
+    FindFunction(found.module.get(), "DefSubclassProc", found.default_subclass_proc);
+    return found;
+  }();
+  return calls;
 }
 
 }  // namespace
@@ -105,18 +136,20 @@ void CheckBox::SetTicked(bool ticked) {
 }
 
 void CheckBox::OnCreated() {
-  ::SetWindowSubclass(hwnd(), &SubclassProc, kMouseDownSubclass, reinterpret_cast<DWORD_PTR>(this));
+  if (const auto subclass = CommonControls().set_subclass) {
+    subclass(hwnd(), &SubclassProc, kMouseDownSubclass, reinterpret_cast<DWORD_PTR>(this));
+  }
 }
 
 LRESULT CALLBACK CheckBox::SubclassProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
                                         UINT_PTR id, DWORD_PTR self) {
   if (message == WM_NCDESTROY) {
-    ::RemoveWindowSubclass(window, &SubclassProc, id);
+    CommonControls().remove_subclass(window, &SubclassProc, id);
   } else if (IsButtonDown(message)) {
     const auto& handler = reinterpret_cast<CheckBox*>(self)->mouse_down_;
     if (handler) handler();
   }
-  return ::DefSubclassProc(window, message, wparam, lparam);
+  return CommonControls().default_subclass_proc(window, message, wparam, lparam);
 }
 
 void ListBox::Clear() { ::SendMessageW(hwnd(), LB_RESETCONTENT, 0, 0); }
@@ -155,8 +188,7 @@ void IntervalTimer::SetInterval(int milliseconds) {
 }
 
 void ToolTips::Create(HWND form) {
-  INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_WIN95_CLASSES};
-  ::InitCommonControlsEx(&classes);
+  CommonControls();  // registers the tip window's class
   window_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, form,
                               nullptr, ::GetModuleHandleW(nullptr), nullptr);

@@ -1,5 +1,7 @@
 #include "platform/win32/forms/dpi.h"
 
+#include "platform/win32/dynamic_calls.h"
+
 namespace velmora::win32 {
 namespace {
 
@@ -14,23 +16,16 @@ struct DpiCalls {
   decltype(&::GetSystemMetricsForDpi) metrics_for_dpi = nullptr;
 };
 
-template <typename Function>
-void Find(HMODULE module, const char* name, Function& function) {
-  // Through the generic function type, which converts to any other.
-  function = reinterpret_cast<Function>(
-      reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
-}
-
 const DpiCalls& Calls() {
   static const DpiCalls calls = [] {
     DpiCalls found;
     const HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
     if (user32 == nullptr) return found;
-    Find(user32, "GetDpiForWindow", found.get_dpi_for_window);
-    Find(user32, "SetProcessDpiAwarenessContext", found.set_awareness_context);
-    Find(user32, "AdjustWindowRectExForDpi", found.adjust_window_rect_for_dpi);
-    Find(user32, "SystemParametersInfoForDpi", found.parameters_for_dpi);
-    Find(user32, "GetSystemMetricsForDpi", found.metrics_for_dpi);
+    FindFunction(user32, "GetDpiForWindow", found.get_dpi_for_window);
+    FindFunction(user32, "SetProcessDpiAwarenessContext", found.set_awareness_context);
+    FindFunction(user32, "AdjustWindowRectExForDpi", found.adjust_window_rect_for_dpi);
+    FindFunction(user32, "SystemParametersInfoForDpi", found.parameters_for_dpi);
+    FindFunction(user32, "GetSystemMetricsForDpi", found.metrics_for_dpi);
     return found;
   }();
   return calls;
