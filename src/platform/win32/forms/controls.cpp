@@ -10,7 +10,6 @@ namespace velmora::win32 {
 namespace {
 
 constexpr std::wstring_view kSeparatorCaption = L"-";
-constexpr UINT_PTR kMouseDownSubclass = 1;
 
 bool IsButtonDown(UINT message) {
   switch (message) {
@@ -25,36 +24,6 @@ bool IsButtonDown(UINT message) {
     default:
       return false;
   }
-}
-
-// The common controls' calls. Their DLL is loaded when the first window that
-// needs it opens, not at start-up, so that the idle program, with no window
-// shown, does without it. Once loaded it stays: subclassed controls keep
-// pointers into it.
-struct CommonControlCalls {
-  UniqueModule module;
-  decltype(&::SetWindowSubclass) set_subclass = nullptr;
-  decltype(&::RemoveWindowSubclass) remove_subclass = nullptr;
-  decltype(&::DefSubclassProc) default_subclass_proc = nullptr;
-};
-
-const CommonControlCalls& CommonControls() {
-  static const CommonControlCalls calls = [] {
-    CommonControlCalls found;
-    found.module.reset(::LoadLibraryW(L"comctl32.dll"));
-    if (!found.module) return found;
-    decltype(&::InitCommonControlsEx) init = nullptr;
-    FindFunction(found.module.get(), "InitCommonControlsEx", init);
-    if (init != nullptr) {
-      const INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_WIN95_CLASSES};
-      init(&classes);
-    }
-    FindFunction(found.module.get(), "SetWindowSubclass", found.set_subclass);
-    FindFunction(found.module.get(), "RemoveWindowSubclass", found.remove_subclass);
-    FindFunction(found.module.get(), "DefSubclassProc", found.default_subclass_proc);
-    return found;
-  }();
-  return calls;
 }
 
 }  // namespace
@@ -135,21 +104,18 @@ void CheckBox::SetTicked(bool ticked) {
   ::SendMessageW(hwnd(), BM_SETCHECK, ticked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
+// The box must see a button go down before it toggles itself, so its window
+// procedure is wrapped, through user32 alone.
 void CheckBox::OnCreated() {
-  if (const auto subclass = CommonControls().set_subclass) {
-    subclass(hwnd(), &SubclassProc, kMouseDownSubclass, reinterpret_cast<DWORD_PTR>(this));
-  }
+  box_procedure_ = reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(
+      hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MouseDownProcedure)));
 }
 
-LRESULT CALLBACK CheckBox::SubclassProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
-                                        UINT_PTR id, DWORD_PTR self) {
-  if (message == WM_NCDESTROY) {
-    CommonControls().remove_subclass(window, &SubclassProc, id);
-  } else if (IsButtonDown(message)) {
-    const auto& handler = reinterpret_cast<CheckBox*>(self)->mouse_down_;
-    if (handler) handler();
-  }
-  return CommonControls().default_subclass_proc(window, message, wparam, lparam);
+LRESULT CALLBACK CheckBox::MouseDownProcedure(HWND window, UINT message, WPARAM wparam,
+                                              LPARAM lparam) {
+  auto* box = static_cast<CheckBox*>(FromWindow(window));
+  if (IsButtonDown(message) && box->mouse_down_) box->mouse_down_();
+  return ::CallWindowProcW(box->box_procedure_, window, message, wparam, lparam);
 }
 
 void ListBox::Clear() { ::SendMessageW(hwnd(), LB_RESETCONTENT, 0, 0); }
@@ -187,8 +153,16 @@ void IntervalTimer::SetInterval(int milliseconds) {
   }
 }
 
+// The common controls are loaded only when a window with tips opens, not at
+// start-up, so that the idle program, with no window shown, does without them.
 void ToolTips::Create(HWND form) {
-  CommonControls();  // registers the tip window's class
+  common_controls_.reset(::LoadLibraryW(L"comctl32.dll"));
+  decltype(&::InitCommonControlsEx) register_classes = nullptr;
+  FindFunction(common_controls_.get(), "InitCommonControlsEx", register_classes);
+  if (register_classes != nullptr) {
+    const INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_WIN95_CLASSES};
+    register_classes(&classes);
+  }
   window_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, form,
                               nullptr, ::GetModuleHandleW(nullptr), nullptr);

@@ -136,9 +136,10 @@ class CheckBox final : public Control {
   void OnCreated() override;
 
  private:
-  static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
-                                       UINT_PTR id, DWORD_PTR self);
+  static LRESULT CALLBACK MouseDownProcedure(HWND window, UINT message, WPARAM wparam,
+                                             LPARAM lparam);
 
+  WNDPROC box_procedure_ = nullptr;
   std::function<void()> mouse_down_;
 };
 
@@ -210,6 +211,8 @@ class ToolTips {
   void Add(const Control& control, std::wstring_view text);
 
  private:
+  // Released after the tip window, which the form destroys with itself.
+  UniqueModule common_controls_;
   HWND window_ = nullptr;
 };
 
