@@ -11,7 +11,7 @@
 namespace velmora {
 
 enum class FormId { kForm1, kForm2, kForm3, kForm4 };
-// The two image holders of the main form: the normal and the busy tray icon.
+// The two pictures of the main form: the normal and the busy tray icon.
 enum class Picture { kImage1, kImage2 };
 
 class ListBoxView {

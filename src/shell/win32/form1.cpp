@@ -22,13 +22,10 @@ Form1::Form1(FormsRuntime& runtime, Module1& state, const SweepContext& context,
               {L"-"},
               {L"Quitter", CommandOf(MenuCommand::kExit)}}),
       shell_(state, context, windows),
-      taskbar_created_(::RegisterWindowMessageW(L"TaskbarCreated")) {
-  Add(Image1, {.rect = {120, 120, 480, 480}});
-  Add(Image2, {.rect = {1560, 120, 480, 480}});
-}
+      taskbar_created_(::RegisterWindowMessageW(L"TaskbarCreated")) {}
 
 HICON Form1::PictureOf(Picture picture) const {
-  return picture == Picture::kImage1 ? Image1.Picture() : Image2.Picture();
+  return picture == Picture::kImage1 ? Image1.get() : Image2.get();
 }
 
 MenuCommand Form1::ShowPopupMenu() const { return MenuCommand{mnuPop.Track(hwnd())}; }
@@ -37,8 +34,8 @@ void Form1::OnLoad() {
   // The notification area shows small icons.
   const int size = SmallIconSize(WindowDpi(hwnd()));
   const HINSTANCE instance = ::GetModuleHandleW(nullptr);
-  Image1.SetPicture(LoadIconResource(instance, kEyeIcon, size, SystemResource(IDI_APPLICATION)));
-  Image2.SetPicture(LoadIconResource(instance, kBusyIcon, size, SystemResource(IDI_WARNING)));
+  Image1 = LoadIconResource(instance, kEyeIcon, size, SystemResource(IDI_APPLICATION));
+  Image2 = LoadIconResource(instance, kBusyIcon, size, SystemResource(IDI_WARNING));
   shell_.Load();
 }
 

@@ -22,9 +22,12 @@ class Form1 final : public Form {
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
 
  private:
-  // The normal and the busy tray icon.
-  ImageHolder Image1;
-  ImageHolder Image2;
+  // The normal and the busy tray icon. The form is never shown, so they need
+  // no windows of their own: a static control would also load the common
+  // controls, whose class it is under the visual-styles manifest, into the
+  // idle program.
+  UniqueIcon Image1;
+  UniqueIcon Image2;
   PopupMenu mnuPop;
   TrayShell shell_;
   // Broadcast when the notification area is rebuilt; 0 if it could not be

@@ -69,16 +69,6 @@ HBRUSH Label::OnColor(HDC dc) {
   return ::GetSysColorBrush(COLOR_BTNFACE);
 }
 
-void ImageHolder::SetPicture(UniqueIcon picture) {
-  picture_ = std::move(picture);
-  OnCreated();
-}
-
-void ImageHolder::OnCreated() {
-  if (hwnd() == nullptr) return;
-  ::SendMessageW(hwnd(), STM_SETICON, reinterpret_cast<WPARAM>(picture_.get()), 0);
-}
-
 std::wstring TextBox::Text() const {
   std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(hwnd())) + 1, L'\0');
   text.resize(static_cast<std::size_t>(

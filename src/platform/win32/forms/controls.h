@@ -89,21 +89,6 @@ class Label final : public Control {
   std::optional<COLORREF> text_color_;
 };
 
-// Holds an icon; its picture's handle is what the notification area is given.
-class ImageHolder final : public Control {
- public:
-  void SetPicture(UniqueIcon picture);
-  HICON Picture() const { return picture_.get(); }
-
- protected:
-  const wchar_t* WindowClass() const override { return L"STATIC"; }
-  DWORD KindStyle() const override { return SS_ICON | SS_REALSIZEIMAGE; }
-  void OnCreated() override;
-
- private:
-  UniqueIcon picture_;
-};
-
 // A one-line text box.
 class TextBox final : public Control {
  public:
