@@ -26,9 +26,10 @@ struct Module1 {
   std::int32_t CaptureKey = kDefaultCaptureKey;
   bool Busy = false;
   TrayIconRecord TrayIconData;
-  // Set when Windows ends the session; a run in progress abandons its
-  // remaining passes.
-  bool EndingSession = false;
+  // Set once the main form is unloaded, whatever the cause ("Quitter", a
+  // close from another program, the end of the session): a run in progress
+  // abandons its remaining passes, since nothing could show or stop it.
+  bool Quitting = false;
 };
 
 }  // namespace velmora

@@ -28,8 +28,6 @@ class Forms {
   // Runs the form's QueryUnload, then destroys it; nothing when not loaded.
   virtual void Unload(FormId form) = 0;
   virtual IconHandle PictureHandle(Picture picture) = 0;
-  // The keep-list window's list box; used only while that window is loaded.
-  virtual ListBoxView& KeepListBox() = 0;
 };
 
 // The clock and the event pump. The clock is monotonic: a wait measured on it

@@ -72,6 +72,7 @@ void TrayShell::MenuClick(MenuCommand command) {
 }
 
 void TrayShell::QueryUnload() {
+  state_.Quitting = true;
   context_.forms.Unload(FormId::kForm2);
   context_.forms.Unload(FormId::kForm3);
   state_.TrayIconData.cbSize = TrayIconRecord::kSize;
@@ -86,7 +87,6 @@ void TrayShell::TaskbarCreated() {
 }
 
 void TrayShell::EndSession() {
-  state_.EndingSession = true;
   context_.forms.Unload(FormId::kForm4);
   context_.forms.Unload(FormId::kForm1);
 }

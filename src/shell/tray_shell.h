@@ -51,14 +51,15 @@ class TrayShell {
   // handled (a run lets events through while it waits) is ignored.
   void MouseMove(std::intptr_t lparam);
   void MenuClick(MenuCommand command);
-  // Shutdown: the keep-list window and configuration dialog go (storing the
-  // settings), and so does the icon.
+  // Shutdown, whoever unloads the main form: a run in progress abandons its
+  // remaining passes, the keep-list window and configuration dialog go
+  // (storing the settings), and so does the icon. An open about box stays,
+  // and the process ends when it is closed.
   void QueryUnload();
   // The notification area was rebuilt (Explorer restarted) and has forgotten
   // every icon; without ours the program could be neither used nor quit.
   void TaskbarCreated();
-  // Windows ends the session: a run in progress abandons its remaining
-  // passes, the icon goes and every form is unloaded, the about box too, so
+  // Windows ends the session: every form is unloaded, the about box too, so
   // the process ends within the time Windows gives it.
   void EndSession();
 

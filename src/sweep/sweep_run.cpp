@@ -39,13 +39,12 @@ void CloseInternet(Module1& state, const SweepContext& context) {
   SwapTrayIcon(state, context);
   // A wider counter than PassCount, so that a run of 32767 passes ends.
   const int passes = state.PassCount;
-  for (int pass = 1; pass <= passes && !state.EndingSession; ++pass) {
+  for (int pass = 1; pass <= passes && !state.Quitting; ++pass) {
     SweepPass(state, context.desktop);
     wait_time(state, context.pump, 1);
   }
-  // After the session has ended the icon is already gone; changing it again
-  // would only fail.
-  if (!state.EndingSession) SwapTrayIcon(state, context);
+  // The main form took the icon with it; changing it again would only fail.
+  if (!state.Quitting) SwapTrayIcon(state, context);
   state.Busy = false;
 }
 
@@ -54,7 +53,7 @@ void wait_time(Module1& state, EventPump& pump, double seconds) {
   const auto deadline =
       pump.Now() + std::chrono::duration_cast<EventPump::Clock::duration>(
                        std::chrono::duration<double>(seconds));
-  while (pump.Now() < deadline && !state.EndingSession) {
+  while (pump.Now() < deadline && !state.Quitting) {
     pump.WaitForEvents(deadline);
     pump.DoEvents();
   }

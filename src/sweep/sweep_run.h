@@ -22,7 +22,7 @@ void CloseInternet(Module1& state, const SweepContext& context);
 
 // Waits `seconds` while running pending events, sleeping between them. A wait
 // of 0 or fewer seconds returns at once without running any event; a wait
-// ends early when the session is ending.
+// ends early when the program is quitting.
 void wait_time(Module1& state, EventPump& pump, double seconds);
 
 }  // namespace velmora

@@ -33,13 +33,11 @@ class FakeForms final : public Forms {
   IconHandle PictureHandle(Picture picture) override {
     return picture == Picture::kImage1 ? kNormalIcon : kBusyIcon;
   }
-  ListBoxView& KeepListBox() override { return list; }
 
   std::vector<FormId> unloads;
   // What a form's QueryUnload does, such as the configuration dialog storing
   // the pass count it shows.
   std::map<FormId, std::function<void()>> on_unload;
-  RecordingListBox list;
 };
 
 // A pump on a fake clock: waiting moves the clock to the deadline or to the

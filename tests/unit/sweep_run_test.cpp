@@ -187,9 +187,9 @@ TEST_F(SweepRunTest, PassCountShownInAnOpenConfigurationDialogIsUsed) {
   EXPECT_EQ(Scans(), 2u);
 }
 
-TEST_F(SweepRunTest, EndingSessionAbandonsTheRemainingPasses) {
+TEST_F(SweepRunTest, QuittingAbandonsTheRemainingPasses) {
   state.PassCount = 10;
-  pump.Schedule(1500ms, [&] { state.EndingSession = true; });
+  pump.Schedule(1500ms, [&] { state.Quitting = true; });
   const auto start = pump.Now();
 
   Run();
@@ -197,7 +197,7 @@ TEST_F(SweepRunTest, EndingSessionAbandonsTheRemainingPasses) {
   EXPECT_EQ(Scans(), 2u);
   EXPECT_LT(pump.SecondsSince(start), 2.0);
   EXPECT_FALSE(state.Busy);
-  // Only the swap to the busy icon: the icon is gone with the session.
+  // Only the swap to the busy icon: the icon is gone with the main form.
   EXPECT_EQ(IconActions().size(), 1u);
 }
 

@@ -3,7 +3,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "fakes.h"
 #include "platform/sim/sim_desktop.h"
@@ -260,24 +262,42 @@ TEST_F(TrayShellTest, TaskbarCreated_AddsTheIconShownNowAgain) {
   }
 }
 
-TEST_F(TrayShellTest, EndSession_DuringARunEndsItAndLeavesNoIconNorForm) {
-  Loaded();
-  const WindowHandle stubborn =
-      desktop.Open({.class_name = "IEFrame", .title = "Page", .closes_on_wm_close = false});
-  pump.Schedule(2500ms, [this] { shell.EndSession(); });
-  const auto start = pump.Now();
+TEST_F(TrayShellTest, MainFormUnloadedDuringARun_EndsTheRunAndLeavesNoIcon) {
+  struct Case {
+    const char* what;
+    std::function<void(TrayShell&, Forms&)> unload;
+    std::vector<FormId> unloads;
+  } const cases[] = {
+      // The about box goes too: nothing may keep the process alive.
+      {"the session ends", [](TrayShell& shell, Forms&) { shell.EndSession(); },
+       {FormId::kForm4, FormId::kForm1, FormId::kForm2, FormId::kForm3}},
+      // As after "Quitter", an open about box keeps the process until it is
+      // closed.
+      {"another program closes the main form",
+       [](TrayShell&, Forms& forms) { forms.Unload(FormId::kForm1); },
+       {FormId::kForm1, FormId::kForm2, FormId::kForm3}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    state = Module1{};
+    Loaded();
+    const WindowHandle stubborn =
+        desktop.Open({.class_name = "IEFrame", .title = "Page", .closes_on_wm_close = false});
+    pump.Schedule(2500ms, [&] { c.unload(shell, forms); });
+    const auto start = pump.Now();
 
-  shell.MouseMove(515);
+    shell.MouseMove(515);
 
-  EXPECT_TRUE(state.EndingSession);
-  EXPECT_FALSE(state.Busy);
-  EXPECT_LT(pump.SecondsSince(start), 3.01);
-  EXPECT_EQ(desktop.CallsTo(stubborn).size(), 3u * 3u);
-  // The about box goes too: nothing may keep the process alive.
-  EXPECT_THAT(forms.unloads, ElementsAre(FormId::kForm2, FormId::kForm3, FormId::kForm4,
-                                         FormId::kForm1, FormId::kForm2, FormId::kForm3));
-  EXPECT_THAT(IconActions(), ElementsAre(kModify, kDelete));
-  EXPECT_FALSE(desktop.TrayIcon().has_value());
+    EXPECT_TRUE(state.Quitting);
+    EXPECT_FALSE(state.Busy);
+    EXPECT_LT(pump.SecondsSince(start), 3.01);
+    EXPECT_EQ(desktop.CallsTo(stubborn).size(), 3u * 3u);
+    std::vector<FormId> expected{FormId::kForm2, FormId::kForm3};  // the run's start
+    expected.insert(expected.end(), c.unloads.begin(), c.unloads.end());
+    EXPECT_EQ(forms.unloads, expected);
+    EXPECT_THAT(IconActions(), ElementsAre(kModify, kDelete));
+    EXPECT_FALSE(desktop.TrayIcon().has_value());
+  }
 }
 
 }  // namespace

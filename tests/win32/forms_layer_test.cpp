@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/resource_ids.h"
 #include "shell/win32/form4.h"
@@ -30,6 +31,33 @@ class CountingForm final : public Form {
   void OnQueryUnload() override { ++query_unloads; }
 };
 
+// A form with a text box that records what reaches it while it unloads.
+class RecordingForm final : public Form {
+ public:
+  explicit RecordingForm(FormsRuntime& runtime)
+      : Form(runtime, {.caption = L"Recording", .width = 3000, .height = 1500}) {
+    Add(text, {.rect = {120, 120, 1500, 285}, .text = L"10"});
+    text.OnLostFocus([this] { ++lost_focus; });
+  }
+
+  struct Received {
+    UINT message;
+    HWND window;
+    WPARAM wparam;
+  };
+  TextBox text;
+  int lost_focus = 0;
+  int query_unloads = 0;
+  std::vector<Received> during_unload;
+
+ protected:
+  void OnQueryUnload() override { ++query_unloads; }
+  LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) override {
+    if (query_unloads > 0) during_unload.push_back({message, hwnd(), wparam});
+    return Form::HandleMessage(message, wparam, lparam);
+  }
+};
+
 bool QuitPosted() {
   MSG message{};
   return ::PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != 0;
@@ -45,6 +73,24 @@ std::wstring TextOf(HWND window) {
   wchar_t text[128] = {};
   ::GetWindowTextW(window, text, 128);
   return text;
+}
+
+// Where the control lies in its form's client area.
+RECT PlaceOf(HWND control) {
+  RECT rect{};
+  ::GetWindowRect(control, &rect);
+  ::MapWindowPoints(nullptr, ::GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+// The colour the form gives the label's text.
+COLORREF TextColourOf(HWND label) {
+  const HDC dc = ::GetDC(label);
+  ::SendMessageW(::GetParent(label), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                 reinterpret_cast<LPARAM>(label));
+  const COLORREF colour = ::GetTextColor(dc);
+  ::ReleaseDC(label, dc);
+  return colour;
 }
 
 class FormsLayerTest : public ::testing::Test {
@@ -95,6 +141,32 @@ TEST_F(FormsLayerTest, TheCloseBoxUnloadsTheForm) {
   EXPECT_EQ(form.query_unloads, 1);
 }
 
+TEST_F(FormsLayerTest, UnloadDestroysTheFormWithItsHandleAndTakesNoSecondLostFocus) {
+  RecordingForm form(runtime);
+  form.Load();
+  form.Show();
+  ::SetFocus(form.text.hwnd());
+  ASSERT_EQ(::GetFocus(), form.text.hwnd());
+  const HWND window = form.hwnd();
+
+  form.Unload();
+
+  EXPECT_FALSE(::IsWindow(window));
+  EXPECT_FALSE(form.IsLoaded());
+  bool destroyed = false;
+  bool focus_left_the_text = false;
+  for (const RecordingForm::Received& received : form.during_unload) {
+    EXPECT_EQ(received.window, window) << "message " << received.message;
+    destroyed = destroyed || received.message == WM_DESTROY;
+    focus_left_the_text = focus_left_the_text || (received.message == WM_COMMAND &&
+                                                  HIWORD(received.wparam) == EN_KILLFOCUS);
+  }
+  EXPECT_TRUE(destroyed);
+  // The text box did lose the focus, and its notice took nothing.
+  EXPECT_TRUE(focus_left_the_text);
+  EXPECT_EQ(form.lost_focus, 0);
+}
+
 TEST_F(FormsLayerTest, TheLastUnloadedFormEndsTheMessageLoop) {
   CountingForm first(runtime);
   CountingForm second(runtime);
@@ -131,9 +203,7 @@ TEST_F(FormsLayerTest, LayoutIsInTwipsAtTheWindowsDpi) {
   const UINT dpi = WindowDpi(form.hwnd());
   RECT client{};
   ::GetClientRect(form.hwnd(), &client);
-  RECT label{};
-  ::GetWindowRect(form.label.hwnd(), &label);
-  ::MapWindowPoints(nullptr, form.hwnd(), reinterpret_cast<POINT*>(&label), 2);
+  const RECT label = PlaceOf(form.label.hwnd());
 
   EXPECT_EQ(client.right, TwipsToPixels(6015, dpi));
   EXPECT_EQ(client.bottom, TwipsToPixels(5490, dpi));
@@ -151,12 +221,25 @@ TEST_F(FormsLayerTest, AboutBoxIsAnOrdinaryFixedWindowWithItsRedTitle) {
   Form4 about(runtime);
   about.Load();
   const HWND window = about.hwnd();
+  const UINT dpi = WindowDpi(window);
   const LONG_PTR style = ::GetWindowLongPtrW(window, GWL_STYLE);
   const LONG_PTR ex_style = ::GetWindowLongPtrW(window, GWL_EXSTYLE);
   const HWND label = ::FindWindowExW(window, nullptr, L"STATIC", nullptr);
   LOGFONTW font{};
   ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(label, WM_GETFONT, 0, 0)), sizeof(font),
                &font);
+  RECT client{};
+  ::GetClientRect(window, &client);
+  const RECT place = PlaceOf(label);
+
+  EXPECT_EQ(client.right, TwipsToPixels(6015, dpi));
+  EXPECT_EQ(client.bottom, TwipsToPixels(5490, dpi));
+  EXPECT_EQ(place.left, TwipsToPixels(2040, dpi));
+  EXPECT_EQ(place.top, 0);
+  EXPECT_EQ(place.right - place.left, TwipsToPixels(1815, dpi));
+  EXPECT_EQ(place.bottom - place.top, TwipsToPixels(375, dpi));
+  EXPECT_EQ(TextColourOf(label), RGB(255, 0, 0));
+  EXPECT_EQ(std::wstring(font.lfFaceName), L"MS Sans Serif");
 
   EXPECT_EQ(TextOf(window), L"Velmora (V 1.0) - Torvane (18/03/2001)");
   EXPECT_TRUE(style & WS_SYSMENU);

@@ -191,6 +191,45 @@ TEST_F(FormsTest, KeepListWindow_TitlesInAnyScript_ShowUnchangedAndInOrder) {
   EXPECT_EQ(list.Count(), 0);
 }
 
+// A browser window of this process, which the sweep's rule lists as any other.
+class BrowserWindow {
+ public:
+  explicit BrowserWindow(const wchar_t* title) {
+    WNDCLASSW window_class{};
+    window_class.lpfnWndProc = &::DefWindowProcW;
+    window_class.hInstance = ::GetModuleHandleW(nullptr);
+    window_class.lpszClassName = L"IEFrame";
+    ::RegisterClassW(&window_class);  // fails harmlessly once registered
+    window_.reset(::CreateWindowExW(0, L"IEFrame", title, WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
+                                    nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr));
+  }
+  WindowHandle handle() const { return ToWindowHandle(window_.get()); }
+  void Close() { window_.reset(); }
+
+ private:
+  UniqueWindow window_;
+};
+
+TEST_F(FormsTest, KeepListWindow_RefreshButton_DropsAClosedWindow) {
+  BrowserWindow open(L"Ouverte");
+  BrowserWindow closing(L"Fermée");
+  state_.keep.KeepSlots[0].handle = open.handle();
+  state_.keep.KeepSlots[1].handle = closing.handle();
+  Form2 form(runtime_, state_, desktop_);
+  form.Load();
+  form.Show();
+  ASSERT_EQ(form.List().Count(), 2);
+
+  closing.Close();
+  const HWND refresh = ControlsOf(form.hwnd())[1];
+  ASSERT_EQ(TextOf(refresh), L"Rafraîchir la liste");
+  ::SendMessageW(refresh, BM_CLICK, 0, 0);
+
+  ASSERT_EQ(form.List().Count(), 1);
+  EXPECT_EQ(form.List().Item(0), L"Ouverte");
+  EXPECT_EQ(state_.keep.KeepSlots[1].handle, 0);
+}
+
 std::vector<Expected> ConfigurationLayout() {
   struct Key {
     int left_of_label, width_of_label, left_of_box, top;
@@ -283,9 +322,10 @@ class ConfigurationDialogTest : public FormsTest {
     }
     return ticked;
   }
-  void Press(HWND box, UINT down, UINT up) {
+  // Released where it went down, or well outside the box.
+  void Press(HWND box, UINT down, UINT up, bool released_outside) {
     ::SendMessageW(box, down, 0, MAKELPARAM(5, 5));
-    ::SendMessageW(box, up, 0, MAKELPARAM(5, 5));
+    ::SendMessageW(box, up, 0, released_outside ? MAKELPARAM(200, 200) : MAKELPARAM(5, 5));
   }
   void Key(WORD key) {
     const HWND focus = ::GetFocus();
@@ -318,15 +358,19 @@ TEST_F(ConfigurationDialogTest, Clicks_TickOneBoxAndClosingStoresBothSettings) {
     int box;
     UINT down, up;
     std::vector<int> ticked;
+    bool released_outside = false;
   } const cases[] = {
       {"a left click on a clear box ticks it alone", 5, WM_LBUTTONDOWN, WM_LBUTTONUP, {5}},
       {"a right click clears the others, toggles nothing", 7, WM_RBUTTONDOWN, WM_RBUTTONUP, {}},
       {"a left click ticks it again", 5, WM_LBUTTONDOWN, WM_LBUTTONUP, {5}},
+      {"a press released outside clears the others, toggles nothing", 8, WM_LBUTTONDOWN,
+       WM_LBUTTONUP, {}, true},
+      {"a left click ticks it once more", 5, WM_LBUTTONDOWN, WM_LBUTTONUP, {5}},
       {"a left click on the ticked box clears it", 5, WM_LBUTTONDOWN, WM_LBUTTONUP, {}},
       {"then another box", 11, WM_LBUTTONDOWN, WM_LBUTTONUP, {11}},
   };
   for (const Case& test : cases) {
-    Press(Box(test.box), test.down, test.up);
+    Press(Box(test.box), test.down, test.up, test.released_outside);
     EXPECT_EQ(TickedBoxes(), test.ticked) << test.what;
   }
   ::SetWindowTextW(Text1(), L"7,9");

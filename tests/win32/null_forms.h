@@ -1,26 +1,15 @@
 // Forms for driving a sweep run without the program's own windows: nothing to
-// unload, no icon to show, no list to fill.
+// unload and no icon to show.
 #pragma once
 
 #include "platform/forms.h"
 
 namespace velmora::testing {
 
-class NullListBox final : public ListBoxView {
- public:
-  void Clear() override {}
-  void AddItem(std::string_view) override {}
-  void Refresh() override {}
-};
-
 class NullForms final : public Forms {
  public:
   void Unload(FormId) override {}
   IconHandle PictureHandle(Picture) override { return 0; }
-  ListBoxView& KeepListBox() override { return list_; }
-
- private:
-  NullListBox list_;
 };
 
 }  // namespace velmora::testing

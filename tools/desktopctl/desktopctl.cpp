@@ -25,6 +25,10 @@
 //                    "query <n> of <n> ended <ms>" with the time from the
 //                    first WM_QUERYENDSESSION to the end of the process, or
 //                    "query <n> of <n> running" after 10 s
+//   close-all        posts WM_CLOSE to every top-level window of Velmora's
+//                    process, as taskkill without /f does, then waits for
+//                    the process to end: "closed <n> ended <ms>" with the time
+//                    from the first post, or "closed <n> running" after 10 s
 //   start-until-icon PROGRAM
 //                    starts PROGRAM (Velmora.exe) and waits for its tray
 //                    icon: "icon <ms> pid <process id>" with the time from
@@ -62,7 +66,7 @@ constexpr UINT kVelmoraIconId = 1;
 // How long a window may take to answer, as Windows allows at log-off.
 constexpr UINT kEndSessionTimeoutMs = 5000;
 constexpr UINT kControlTimeoutMs = 2000;
-constexpr DWORD kLogOffWaitMs = 10000;
+constexpr DWORD kEndWaitMs = 10000;
 constexpr std::int64_t kIconWaitMs = 30000;
 
 HWND VelmoraMainWindow() { return ::FindWindowW(L"VelmoraForm", L"Form1"); }
@@ -197,8 +201,7 @@ DWORD VelmoraProcessId() {
   return velmora;
 }
 
-// Without its trailing newline, so that LogOff can extend it.
-std::string EndSession() {
+std::vector<HWND> VelmoraWindows() {
   const DWORD velmora = VelmoraProcessId();
   std::vector<HWND> windows;
   for (HWND window : TopLevelWindows()) {
@@ -206,6 +209,12 @@ std::string EndSession() {
     ::GetWindowThreadProcessId(window, &process);
     if (velmora != 0 && process == velmora) windows.push_back(window);
   }
+  return windows;
+}
+
+// Without its trailing newline, so that UntilVelmoraEnds can extend it.
+std::string EndSession() {
+  const std::vector<HWND> windows = VelmoraWindows();
   int agreed = 0;
   for (HWND window : windows) {
     DWORD_PTR answer = 0;
@@ -223,15 +232,23 @@ std::string EndSession() {
   return "query " + std::to_string(agreed) + " of " + std::to_string(windows.size());
 }
 
-std::string LogOff() {
+// Runs `signal`, then waits for Velmora's process to end; the result of
+// `signal` followed by " ended <ms>" or " running".
+std::string UntilVelmoraEnds(std::string (*signal)()) {
   const velmora::win32::UniqueKernelHandle process(
       ::OpenProcess(SYNCHRONIZE, FALSE, VelmoraProcessId()));
   const ULONGLONG start = ::GetTickCount64();
-  std::string result = EndSession();
-  if (process && ::WaitForSingleObject(process.get(), kLogOffWaitMs) == WAIT_OBJECT_0) {
+  std::string result = signal();
+  if (process && ::WaitForSingleObject(process.get(), kEndWaitMs) == WAIT_OBJECT_0) {
     return result + " ended " + std::to_string(::GetTickCount64() - start) + "\n";
   }
   return result + " running\n";
+}
+
+std::string CloseAll() {
+  const std::vector<HWND> windows = VelmoraWindows();
+  for (HWND window : windows) ::PostMessageW(window, WM_CLOSE, 0, 0);
+  return "closed " + std::to_string(windows.size());
 }
 
 // NIM_MODIFY that changes nothing succeeds only for an icon the notification
@@ -313,7 +330,7 @@ int wmain(int argc, wchar_t** argv) {
   if (argc < 4 || std::wstring(argv[1]) != L"--out") {
     std::fputs(
         "usage: desktopctl.exe --out FILE "
-        "list|forget-icon|taskbar-created [COUNT]|end-session|log-off|rect CLASS TITLE|"
+        "list|forget-icon|taskbar-created [COUNT]|end-session|log-off|close-all|rect CLASS TITLE|"
         "controls CLASS TITLE|start-until-icon PROGRAM|tray-double-click|usage CLASS\n",
         stderr);
     return 2;
@@ -341,7 +358,9 @@ int wmain(int argc, wchar_t** argv) {
   } else if (command == L"end-session") {
     result = EndSession() + "\n";
   } else if (command == L"log-off") {
-    result = LogOff();
+    result = UntilVelmoraEnds(&EndSession);
+  } else if (command == L"close-all") {
+    result = UntilVelmoraEnds(&CloseAll);
   } else if (command == L"tray-double-click") {
     result = TrayDoubleClick();
   } else {

@@ -1,11 +1,21 @@
 #include "shell/win32/form1.h"
 
 #include "app/resource_ids.h"
+#include "platform/win32/dynamic_calls.h"
 
 namespace velmora::win32 {
 namespace {
 
 UINT CommandOf(MenuCommand command) { return static_cast<UINT>(command); }
+
+// An elevated program's windows refuse messages from programs that run with
+// less privilege, Explorer among them. Only this one is let in. Windows
+// before 7 has no such call, and there a window needs none.
+void AcceptFromLessPrivilegedPrograms(HWND window, UINT message) {
+  decltype(&::ChangeWindowMessageFilterEx) allow = nullptr;
+  FindFunction(::GetModuleHandleW(L"user32.dll"), "ChangeWindowMessageFilterEx", allow);
+  if (allow != nullptr) allow(window, message, MSGFLT_ALLOW, nullptr);
+}
 
 }  // namespace
 
@@ -31,6 +41,9 @@ HICON Form1::PictureOf(Picture picture) const {
 MenuCommand Form1::ShowPopupMenu() const { return MenuCommand{mnuPop.Track(hwnd())}; }
 
 void Form1::OnLoad() {
+  // Otherwise an elevated run would never hear that a restarted Explorer has
+  // forgotten its icon.
+  if (taskbar_created_ != 0) AcceptFromLessPrivilegedPrograms(hwnd(), taskbar_created_);
   // The notification area shows small icons.
   const int size = SmallIconSize(WindowDpi(hwnd()));
   const HINSTANCE instance = ::GetModuleHandleW(nullptr);

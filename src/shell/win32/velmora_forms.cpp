@@ -32,11 +32,6 @@ void VelmoraForms::Unload(FormId form) {
   }
 }
 
-ListBoxView& VelmoraForms::KeepListBox() {
-  if (Form2* keep_list = form2_.Loaded()) return keep_list->List();
-  return no_keep_list_;
-}
-
 IconHandle VelmoraForms::PictureHandle(Picture picture) {
   const Form1* main_form = form1_.Loaded();
   return main_form ? ToIconHandle(main_form->PictureOf(picture)) : 0;

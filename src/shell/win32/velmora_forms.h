@@ -21,7 +21,6 @@ class VelmoraForms final : public Forms, public ShellWindows {
   // Forms
   void Unload(FormId form) override;
   IconHandle PictureHandle(Picture picture) override;
-  ListBoxView& KeepListBox() override;
 
   // ShellWindows
   WindowHandle MainWindow() override;
@@ -29,20 +28,10 @@ class VelmoraForms final : public Forms, public ShellWindows {
   void Open(FormId form) override;
 
  private:
-  // Stands in for the keep-list window's list box, which is only used while
-  // that window is loaded.
-  class NoListBox final : public ListBoxView {
-   public:
-    void Clear() override {}
-    void AddItem(std::string_view) override {}
-    void Refresh() override {}
-  };
-
   FormSlot<Form1> form1_;
   FormSlot<Form2> form2_;
   FormSlot<Form3> form3_;
   FormSlot<Form4> form4_;
-  NoListBox no_keep_list_;
 };
 
 }  // namespace velmora::win32

@@ -70,7 +70,10 @@ void Form::Unload() {
   if (!IsLoaded() || unloading_) return;
   unloading_ = true;
   OnQueryUnload();
-  window_.reset();
+  // The form keeps its handle while the window is destroyed, so that every
+  // message of the destruction (deactivation, lost focus, WM_DESTROY) reaches
+  // it with its real window; OnNcDestroy forgets the handle last.
+  ::DestroyWindow(hwnd());
   unloading_ = false;
 }
 
@@ -80,6 +83,10 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       Unload();
       return 0;
     case WM_COMMAND:
+      // QueryUnload has taken the form's values; the notices the controls
+      // send while the form goes, such as the text box's lost focus when the
+      // window is destroyed, must not take them again.
+      if (unloading_) break;
       if (Control* control = lparam ? Control::FromWindow(reinterpret_cast<HWND>(lparam)) : nullptr) {
         control->OnCommand(HIWORD(wparam));
         return 0;
@@ -174,8 +181,7 @@ bool Form::RestoreFocus() {
 }
 
 void Form::OnNcDestroy(HWND window) {
-  // The system has destroyed the window and its controls' windows. During an
-  // Unload the handle has left window_ already.
+  // The system has destroyed the window and its controls' windows.
   for (Placement& placement : placements_) placement.control->Detach();
   window_.release();
   ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);

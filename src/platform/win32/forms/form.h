@@ -116,6 +116,7 @@ class Form {
   UniqueFont default_font_;
   UniqueIcon big_icon_;
   UniqueIcon small_icon_;
+  // From QueryUnload to the end of the window's destruction.
   bool unloading_ = false;
   HWND focus_ = nullptr;
   UniqueWindow window_;
