@@ -3,7 +3,7 @@
 # about box and the process stay, and the keep-list window, then the
 # configuration dialog, are unloaded by the run itself, never sent the
 # sweep's WM_CANCELMODE or WM_CLOSE.
-E2E_TRACE_MESSAGES=1
+E2E_WINE_DEBUG=+message
 source "$(dirname "$0")/lib.sh" "$@"
 
 readonly ITEM_KEEP_LIST=0 ITEM_CONFIGURATION=1
@@ -17,7 +17,7 @@ window_gone() { [ -z "$(window_handle "$1")" ]; }
 # Posted messages show in the trace as "dispatched"; the sweep's are the only
 # WM_CANCELMODE and WM_CLOSE that anyone posts to Velmora's windows.
 readonly TRACE_POSTED_CLOSE='\] WM_(CANCELMODE|CLOSE) dispatched'
-posted_close_to() { grep -E "\($1\) .*$TRACE_POSTED_CLOSE" "$E2E_DIR/messages.trace"; }
+posted_close_to() { grep -E "\($1\) .*$TRACE_POSTED_CLOSE" "$E2E_DIR/velmora.trace"; }
 
 start_velmora
 start_helper "name=ie;class=IEFrame;title=Accueil;ignore-close;rect=20,20,240,160"
@@ -42,7 +42,7 @@ for item in "$ITEM_KEEP_LIST:$KEEP_LIST" "$ITEM_CONFIGURATION:$CONFIGURATION"; d
 
   about_boxes_are 1 || fail "the run closed the about box"
   main_forms_are 1 || fail "the run closed the main form"
-  grep -qE "\($form\) .*\] WM_DESTROY sent from self" "$E2E_DIR/messages.trace" ||
+  grep -qE "\($form\) .*\] WM_DESTROY sent from self" "$E2E_DIR/velmora.trace" ||
     fail "$caption was not destroyed by Velmora itself"
   for handle in $handles; do
     ! posted_close_to "$handle" || fail "the sweep posted to Velmora's window $handle"

@@ -146,13 +146,11 @@ start_velmora() {
   E2E_DESKTOP="Velmora-e2e-$RANDOM$RANDOM"
   E2E_LAUNCHED=()
   trap stop_all EXIT
-  # A test that sets E2E_TRACE_MESSAGES gets, in $E2E_DIR/messages.trace,
-  # every message that reaches a window of Velmora or of its desktop.
-  if [ -n "${E2E_TRACE_MESSAGES:-}" ]; then
-    WINEDEBUG=+message E2E_WINE_LOG="$E2E_DIR/messages.trace" on_desktop "$E2E_BIN/Velmora.exe"
-  else
+  # A test that sets E2E_WINE_DEBUG (channels in WINEDEBUG's syntax) gets
+  # in $E2E_DIR/velmora.trace what Wine logs on them for Velmora and its
+  # desktop: +message, for one, logs every message that reaches their windows.
+  WINEDEBUG=${E2E_WINE_DEBUG:--all} E2E_WINE_LOG="$E2E_DIR/velmora.trace" \
     on_desktop "$E2E_BIN/Velmora.exe"
-  fi
   wait_for "Velmora's main form" 30 main_forms_are 1
   # Away from the icon, so that the recorded picture is the icon alone.
   xdotool mousemove 512 384

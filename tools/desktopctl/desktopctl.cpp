@@ -9,7 +9,8 @@
 //                    would have forgotten it
 //   taskbar-created [COUNT]
 //                    broadcasts the message a rebuilt notification area
-//                    sends, COUNT times in a row (once by default)
+//                    sends, COUNT times in a row (once by default):
+//                    "broadcast <message number in hex>"
 //   rect CLASS TITLE the outer rectangle of the visible top-level window of
 //                    that class and title ("*" for any):
 //                    <left> <top> <right> <bottom>, or nothing
@@ -192,7 +193,9 @@ std::string Controls(const std::wstring& class_name, const std::wstring& title) 
 std::string TaskbarCreated(int count) {
   const UINT message = ::RegisterWindowMessageW(L"TaskbarCreated");
   for (int i = 0; i < count; ++i) ::PostMessageW(HWND_BROADCAST, message, 0, 0);
-  return "broadcast\n";
+  char hex[16];
+  std::snprintf(hex, sizeof(hex), "%x", message);
+  return "broadcast " + std::string(hex) + "\n";
 }
 
 DWORD VelmoraProcessId() {
