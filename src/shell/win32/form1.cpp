@@ -9,8 +9,8 @@ namespace {
 UINT CommandOf(MenuCommand command) { return static_cast<UINT>(command); }
 
 // An elevated program's windows refuse messages from programs that run with
-// less privilege, Explorer among them. Only this one is let in. Windows
-// before 7 has no such call, and there a window needs none.
+// less privilege, Explorer among them; this lets the one message in. The
+// call is looked up because Windows before 7 lacks it.
 void AcceptFromLessPrivilegedPrograms(HWND window, UINT message) {
   decltype(&::ChangeWindowMessageFilterEx) allow = nullptr;
   FindFunction(::GetModuleHandleW(L"user32.dll"), "ChangeWindowMessageFilterEx", allow);
