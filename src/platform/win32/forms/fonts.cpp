@@ -1,7 +1,9 @@
 #include "platform/win32/forms/fonts.h"
 
+#include <array>
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "platform/win32/forms/dpi.h"
 
@@ -9,13 +11,50 @@ namespace velmora::win32 {
 namespace {
 
 constexpr int kPointsPerInch = 72;
-// Successor of the raster "MS Sans Serif", with the same metrics.
-constexpr std::wstring_view kTrueTypeSansSerif = L"Microsoft Sans Serif";
+// After the named face: the successor of the raster "MS Sans Serif", with the
+// same metrics, then the face that Wine and every system since 2000 ship.
+// An empty face keeps the message font's.
+constexpr std::array<std::wstring_view, 3> kFallbackFaces{L"Microsoft Sans Serif", L"Tahoma",
+                                                          L""};
 
 int CALLBACK NoteFontFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
   *reinterpret_cast<bool*>(found) = true;
   return 0;  // one match is enough
 }
+
+// The faces of the chain that are installed, the named one first; the last
+// is always the message font's.
+std::vector<std::wstring_view> InstalledFaces(std::wstring_view named) {
+  std::vector<std::wstring_view> faces;
+  if (FaceInstalled(named)) faces.push_back(named);
+  for (std::wstring_view face : kFallbackFaces) {
+    if (face.empty() || FaceInstalled(face)) faces.push_back(face);
+  }
+  return faces;
+}
+
+// A negative height asks for the character height, which is what a point
+// size measures.
+LONG CharacterPixels(double points, UINT dpi) {
+  return static_cast<LONG>(std::lround(points * dpi / kPointsPerInch));
+}
+
+UniqueFont CreateFace(const FontSpec& wanted, std::wstring_view face, LONG pixels, UINT dpi) {
+  LOGFONTW font = MessageFont(dpi);
+  if (!face.empty()) {
+    const std::size_t copied = face.copy(font.lfFaceName, LF_FACESIZE - 1);
+    font.lfFaceName[copied] = L'\0';
+  }
+  font.lfHeight = -pixels;
+  font.lfWidth = 0;
+  font.lfWeight = wanted.bold ? FW_BOLD : FW_NORMAL;
+  font.lfItalic = FALSE;
+  font.lfUnderline = wanted.underline ? TRUE : FALSE;
+  font.lfStrikeOut = FALSE;
+  return UniqueFont(::CreateFontIndirectW(&font));
+}
+
+}  // namespace
 
 bool FaceInstalled(std::wstring_view face) {
   LOGFONTW query{};
@@ -28,34 +67,39 @@ bool FaceInstalled(std::wstring_view face) {
   return found;
 }
 
-void SetFace(LOGFONTW& font, std::wstring_view face) {
-  const std::size_t copied = face.copy(font.lfFaceName, LF_FACESIZE - 1);
-  font.lfFaceName[copied] = L'\0';
-}
-
-}  // namespace
-
 UniqueFont CreateDefaultFont(UINT dpi) {
   const LOGFONTW font = MessageFont(dpi);
   return UniqueFont(::CreateFontIndirectW(&font));
 }
 
 UniqueFont CreateNamedFont(const FontSpec& wanted, UINT dpi) {
-  LOGFONTW font = MessageFont(dpi);
-  if (FaceInstalled(wanted.face)) {
-    SetFace(font, wanted.face);
-  } else if (FaceInstalled(kTrueTypeSansSerif)) {
-    SetFace(font, kTrueTypeSansSerif);
-  }
-  // A negative height asks for the character height, which is what a point
-  // size measures.
-  font.lfHeight = -static_cast<LONG>(std::lround(wanted.points * dpi / kPointsPerInch));
-  font.lfWidth = 0;
-  font.lfWeight = wanted.bold ? FW_BOLD : FW_NORMAL;
-  font.lfItalic = FALSE;
-  font.lfUnderline = wanted.underline ? TRUE : FALSE;
-  font.lfStrikeOut = FALSE;
-  return UniqueFont(::CreateFontIndirectW(&font));
+  return CreateFace(wanted, InstalledFaces(wanted.face).front(),
+                    CharacterPixels(wanted.points, dpi), dpi);
+}
+
+UniqueFont CreateFittingFont(const FontSpec& wanted, UINT dpi, std::wstring_view text, SIZE box) {
+  const std::vector<std::wstring_view> faces = InstalledFaces(wanted.face);
+  const LONG smallest = CharacterPixels(kSmallestPoints, dpi);
+  UniqueFont font;
+  LONG pixels = CharacterPixels(wanted.points, dpi);
+  do {
+    for (std::wstring_view face : faces) {
+      font = CreateFace(wanted, face, pixels, dpi);
+      const SIZE extent = TextExtent(font.get(), text);
+      if (extent.cx <= box.cx && extent.cy <= box.cy) return font;
+    }
+  } while (--pixels >= smallest);
+  return font;
+}
+
+SIZE TextExtent(HFONT font, std::wstring_view text) {
+  SIZE extent{};
+  const HDC screen = ::GetDC(nullptr);
+  const HGDIOBJ old_font = ::SelectObject(screen, font);
+  ::GetTextExtentPoint32W(screen, text.data(), static_cast<int>(text.size()), &extent);
+  ::SelectObject(screen, old_font);
+  ::ReleaseDC(nullptr, screen);
+  return extent;
 }
 
 }  // namespace velmora::win32
