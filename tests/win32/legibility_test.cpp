@@ -24,6 +24,7 @@ struct Drawn {
   SIZE extent{};
   std::wstring face;
   LONG weight = 0;
+  LONG character_height = 0;
 };
 
 Drawn DrawnIn(HWND control, HFONT font, const std::wstring& text) {
@@ -37,6 +38,7 @@ Drawn DrawnIn(HWND control, HFONT font, const std::wstring& text) {
   TEXTMETRICW metrics{};
   ::GetTextMetricsW(dc, &metrics);
   drawn.weight = metrics.tmWeight;
+  drawn.character_height = metrics.tmHeight - metrics.tmInternalLeading;
   ::SelectObject(dc, old_font);
   ::ReleaseDC(control, dc);
   return drawn;
@@ -144,11 +146,45 @@ TEST_F(LegibilityTest, KeyLabels_AtThisDpi_StayBoldInTheirFace) {
     if (text.size() < 2 || text.size() > 3 || text[0] != L'F') continue;
     const Drawn drawn = DrawnIn(control, FontOf(control), text);
     EXPECT_GE(drawn.weight, FW_BOLD) << Narrow(text);
-    if (FaceInstalled(L"MS Sans Serif")) {
+    // The raster MS Sans Serif has 8.25 pt at 96 and 144 dpi; elsewhere the
+    // next face of the chain stands in.
+    const UINT dpi = WindowDpi(form.hwnd());
+    if (FaceInstalled(L"MS Sans Serif") && (dpi == 96 || dpi == 144)) {
       EXPECT_EQ(drawn.face, L"MS Sans Serif") << Narrow(text);
     }
   }
   form.Unload();
+}
+
+TEST_F(LegibilityTest, KeepListPrompt_WithTheWidestKey_KeepsOneSizeOnBothLines) {
+  state_.CaptureKey = kVkF1 + 11;  // F12
+  Form2 form(runtime_, state_, desktop_);
+  form.Load();
+  std::vector<LONG> heights;
+  for (HWND control = ::GetWindow(form.hwnd(), GW_CHILD); control;
+       control = ::GetWindow(control, GW_HWNDNEXT)) {
+    wchar_t name[16] = {};
+    ::GetClassNameW(control, name, 16);
+    if (std::wstring(name) != L"Static") continue;
+    heights.push_back(DrawnIn(control, FontOf(control), TextOf(control)).character_height);
+  }
+  ASSERT_EQ(heights.size(), 2u);
+  EXPECT_EQ(heights[0], heights[1]);
+  form.Unload();
+}
+
+// A raster face gives only its own sizes, the nearest of them when asked for
+// another: the title would come out far smaller than laid out.
+TEST_F(LegibilityTest, AboutBoxTitle_AtThisDpi_KeepsItsSize) {
+  Form4 about(runtime_);
+  about.Load();
+  const HWND title = ::GetWindow(about.hwnd(), GW_CHILD);
+  const Drawn drawn = DrawnIn(title, FontOf(title), TextOf(title));
+  // 13.5 points.
+  EXPECT_NEAR(drawn.character_height, ::MulDiv(135, static_cast<int>(WindowDpi(about.hwnd())), 720),
+              1)
+      << Narrow(drawn.face);
+  about.Unload();
 }
 
 }  // namespace

@@ -32,6 +32,7 @@ void Control::Create(HWND parent, const ControlArgs& args) {
   rect_ = args.rect;
   if (args.font != nullptr) font_spec_ = *args.font;
   sized_to_text_ = args.sized_to_text;
+  fits_also_ = args.fits_also;
   const std::wstring text(args.text);
   window_ = ::CreateWindowExW(KindExStyle() | args.ex_style, WindowClass(), text.c_str(),
                               WS_CHILD | KindStyle() | args.style, 0, 0, 0, 0, parent, nullptr,
@@ -50,7 +51,7 @@ void Control::Layout(UINT dpi, HFONT default_font) {
   UniqueFont named;
   if (font_spec_) {
     named = sized_to_text_ ? CreateNamedFont(*font_spec_, dpi)
-                           : CreateFittingFont(*font_spec_, dpi, text, size);
+                           : CreateFittingFont(*font_spec_, dpi, {text, fits_also_}, size);
   }
   const HFONT font = named ? named.get() : default_font;
   if (sized_to_text_) size = TextExtent(font, text);

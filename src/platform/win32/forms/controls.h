@@ -33,6 +33,9 @@ struct ControlArgs {
   // A label that the layout sizes to its text takes the text's size in its
   // font; any other keeps its size, and a named font shrinks to fit it.
   bool sized_to_text = false;
+  // Another text that a fixed label's font must fit as well: the other line
+  // of a sentence laid out over two labels, so that both lines keep one size.
+  std::wstring_view fits_also = {};
   DWORD style = 0;
   DWORD ex_style = 0;
 };
@@ -78,6 +81,7 @@ class Control {
   TwipsRect rect_;
   std::optional<FontSpec> font_spec_;
   bool sized_to_text_ = false;
+  std::wstring fits_also_;
   // Where the form last laid the control out; no DPI before that.
   UINT dpi_ = 0;
   HFONT default_font_ = nullptr;

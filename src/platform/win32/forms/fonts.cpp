@@ -1,7 +1,9 @@
 #include "platform/win32/forms/fonts.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -54,6 +56,19 @@ UniqueFont CreateFace(const FontSpec& wanted, std::wstring_view face, LONG pixel
   return UniqueFont(::CreateFontIndirectW(&font));
 }
 
+// Whether the font drawn is of the asked character height. A raster face
+// such as MS Sans Serif comes in a few sizes only, and the system gives the
+// nearest one, which at a high DPI may be far smaller than asked.
+bool HasHeight(HFONT font, LONG pixels) {
+  TEXTMETRICW metrics{};
+  const HDC screen = ::GetDC(nullptr);
+  const HGDIOBJ old_font = ::SelectObject(screen, font);
+  ::GetTextMetricsW(screen, &metrics);
+  ::SelectObject(screen, old_font);
+  ::ReleaseDC(nullptr, screen);
+  return std::abs(metrics.tmHeight - metrics.tmInternalLeading - pixels) <= 1;
+}
+
 }  // namespace
 
 bool FaceInstalled(std::wstring_view face) {
@@ -73,11 +88,17 @@ UniqueFont CreateDefaultFont(UINT dpi) {
 }
 
 UniqueFont CreateNamedFont(const FontSpec& wanted, UINT dpi) {
-  return CreateFace(wanted, InstalledFaces(wanted.face).front(),
-                    CharacterPixels(wanted.points, dpi), dpi);
+  const LONG pixels = CharacterPixels(wanted.points, dpi);
+  UniqueFont font;
+  for (std::wstring_view face : InstalledFaces(wanted.face)) {
+    font = CreateFace(wanted, face, pixels, dpi);
+    if (HasHeight(font.get(), pixels)) break;
+  }
+  return font;
 }
 
-UniqueFont CreateFittingFont(const FontSpec& wanted, UINT dpi, std::wstring_view text, SIZE box) {
+UniqueFont CreateFittingFont(const FontSpec& wanted, UINT dpi,
+                             std::initializer_list<std::wstring_view> texts, SIZE box) {
   const std::vector<std::wstring_view> faces = InstalledFaces(wanted.face);
   const LONG smallest = CharacterPixels(kSmallestPoints, dpi);
   UniqueFont font;
@@ -85,8 +106,13 @@ UniqueFont CreateFittingFont(const FontSpec& wanted, UINT dpi, std::wstring_view
   do {
     for (std::wstring_view face : faces) {
       font = CreateFace(wanted, face, pixels, dpi);
-      const SIZE extent = TextExtent(font.get(), text);
-      if (extent.cx <= box.cx && extent.cy <= box.cy) return font;
+      const auto fits = [&](std::wstring_view text) {
+        const SIZE extent = TextExtent(font.get(), text);
+        return extent.cx <= box.cx && extent.cy <= box.cy;
+      };
+      if (HasHeight(font.get(), pixels) && std::all_of(texts.begin(), texts.end(), fits)) {
+        return font;
+      }
     }
   } while (--pixels >= smallest);
   return font;

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <string_view>
 
 #include "platform/win32/unique_handle.h"
@@ -37,10 +38,12 @@ UniqueFont CreateDefaultFont(UINT dpi);
 // the message font's face, which is always there.
 UniqueFont CreateNamedFont(const FontSpec& wanted, UINT dpi);
 
-// The named font at `dpi` in which `text` fits on one line of `box` (pixels):
-// the first face of the chain that fits it; when none does, the same at each
-// smaller pixel size down to kSmallestPoints, then the smallest size tried.
-UniqueFont CreateFittingFont(const FontSpec& wanted, UINT dpi, std::wstring_view text, SIZE box);
+// The named font at `dpi` in which each of `texts` fits on one line of `box`
+// (pixels): the first face of the chain that fits them; when none does, the
+// same at each smaller pixel size down to kSmallestPoints, then the smallest
+// size tried.
+UniqueFont CreateFittingFont(const FontSpec& wanted, UINT dpi,
+                             std::initializer_list<std::wstring_view> texts, SIZE box);
 
 // The size of `text` on one line in `font`.
 SIZE TextExtent(HFONT font, std::wstring_view text);
