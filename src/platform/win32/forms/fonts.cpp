@@ -35,8 +35,6 @@ std::vector<std::wstring_view> InstalledFaces(std::wstring_view named) {
   return faces;
 }
 
-// A negative height asks for the character height, which is what a point
-// size measures.
 LONG CharacterPixels(double points, UINT dpi) {
   return static_cast<LONG>(std::lround(points * dpi / kPointsPerInch));
 }
@@ -47,6 +45,8 @@ UniqueFont CreateFace(const FontSpec& wanted, std::wstring_view face, LONG pixel
     const std::size_t copied = face.copy(font.lfFaceName, LF_FACESIZE - 1);
     font.lfFaceName[copied] = L'\0';
   }
+  // A negative height asks for the character height, which is what a point
+  // size measures.
   font.lfHeight = -pixels;
   font.lfWidth = 0;
   font.lfWeight = wanted.bold ? FW_BOLD : FW_NORMAL;
@@ -56,16 +56,32 @@ UniqueFont CreateFace(const FontSpec& wanted, std::wstring_view face, LONG pixel
   return UniqueFont(::CreateFontIndirectW(&font));
 }
 
+// The screen's DC with a font selected, to measure it; both are given back
+// at the end of the scope.
+class ScreenWithFont {
+ public:
+  explicit ScreenWithFont(HFONT font)
+      : dc_(::GetDC(nullptr)), old_font_(::SelectObject(dc_, font)) {}
+  ~ScreenWithFont() {
+    ::SelectObject(dc_, old_font_);
+    ::ReleaseDC(nullptr, dc_);
+  }
+  ScreenWithFont(const ScreenWithFont&) = delete;
+  ScreenWithFont& operator=(const ScreenWithFont&) = delete;
+
+  HDC dc() const { return dc_; }
+
+ private:
+  HDC dc_;
+  HGDIOBJ old_font_;
+};
+
 // Whether the font drawn is of the asked character height. A raster face
 // such as MS Sans Serif comes in a few sizes only, and the system gives the
 // nearest one, which at a high DPI may be far smaller than asked.
 bool HasHeight(HFONT font, LONG pixels) {
   TEXTMETRICW metrics{};
-  const HDC screen = ::GetDC(nullptr);
-  const HGDIOBJ old_font = ::SelectObject(screen, font);
-  ::GetTextMetricsW(screen, &metrics);
-  ::SelectObject(screen, old_font);
-  ::ReleaseDC(nullptr, screen);
+  ::GetTextMetricsW(ScreenWithFont(font).dc(), &metrics);
   return std::abs(metrics.tmHeight - metrics.tmInternalLeading - pixels) <= 1;
 }
 
@@ -120,11 +136,8 @@ UniqueFont CreateFittingFont(const FontSpec& wanted, UINT dpi,
 
 SIZE TextExtent(HFONT font, std::wstring_view text) {
   SIZE extent{};
-  const HDC screen = ::GetDC(nullptr);
-  const HGDIOBJ old_font = ::SelectObject(screen, font);
-  ::GetTextExtentPoint32W(screen, text.data(), static_cast<int>(text.size()), &extent);
-  ::SelectObject(screen, old_font);
-  ::ReleaseDC(nullptr, screen);
+  ::GetTextExtentPoint32W(ScreenWithFont(font).dc(), text.data(), static_cast<int>(text.size()),
+                          &extent);
   return extent;
 }
 
