@@ -69,6 +69,13 @@ if(BUILD_TESTING)
   # resources_test reads Velmora.exe's version record and resources.
   target_link_libraries(win32_tests PRIVATE version)
   add_dependencies(win32_tests Velmora)
+  # The legibility cases again at four DPIs, with and without Wine's fonts,
+  # each prefix and DPI of their own.
+  add_test(NAME legibility_at_every_dpi
+           COMMAND bash ${PROJECT_SOURCE_DIR}/tests/win32/legibility_test.sh
+                   $<TARGET_FILE:win32_tests>)
+  set_tests_properties(legibility_at_every_dpi PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 300
+                                                          RUN_SERIAL TRUE)
   add_test(NAME velmora_imports_system_dlls_only
            COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP} -DPROGRAM=$<TARGET_FILE:Velmora>
                    -P ${PROJECT_SOURCE_DIR}/tests/resources/check_imports.cmake)
@@ -86,6 +93,11 @@ if(BUILD_TESTING)
              COMMAND bash ${PROJECT_SOURCE_DIR}/tests/e2e/${e2e}_test.sh $<TARGET_FILE_DIR:Velmora>)
     set_tests_properties(e2e_${e2e} PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120 RUN_SERIAL TRUE)
   endforeach()
+  # scripts/run on a fresh prefix of its own; it measures with the Windows
+  # tests' legibility cases.
+  add_test(NAME e2e_run_prefix
+           COMMAND bash ${PROJECT_SOURCE_DIR}/tests/e2e/run_prefix_test.sh $<TARGET_FILE_DIR:Velmora>)
+  set_tests_properties(e2e_run_prefix PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 240 RUN_SERIAL TRUE)
 
   # Benchmarks print figures; they are not tests.
   add_executable(scan_bench_win32 bench/scan_bench_win32.cpp)

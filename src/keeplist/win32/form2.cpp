@@ -4,6 +4,14 @@
 #include "keeplist/win32/form2.h"
 
 namespace velmora::win32 {
+namespace {
+
+constexpr std::wstring_view kPromptFirstLine =
+    L"Positionnez la souris sur le titre de la fenêtre de navigation à";
+// The second line as the load sets it, with the widest key number.
+constexpr std::wstring_view kPromptLongestSecondLine = L"conserver et appuyez sur la touche F12";
+
+}  // namespace
 
 Form2::Form2(FormsRuntime& runtime, Module1& state, WindowSystem& desktop)
     // Sizable, with minimise and maximise boxes; the caption is set at load.
@@ -18,11 +26,11 @@ Form2::Form2(FormsRuntime& runtime, Module1& state, WindowSystem& desktop)
   Add(Command1, {.rect = {480, 3000, 1575, 375}, .text = L"Rafraîchir la liste"});
   Add(Command2, {.rect = {2760, 3000, 1575, 375}, .text = L"Effacer la liste"});
   Add(Frame1, {.rect = {120, 840, 4575, 2775}});
-  Add(Label1, {.rect = {120, 120, 4575, 375},
-               .text = L"Positionnez la souris sur le titre de la fenêtre de navigation à",
-               .font = &kLayoutFont});
+  // One sentence over two lines: each line's font fits the other line too.
+  Add(Label1, {.rect = {120, 120, 4575, 375}, .text = kPromptFirstLine, .font = &kLayoutFont,
+               .fits_also = kPromptLongestSecondLine});
   Add(Label2, {.rect = {120, 360, 4575, 375}, .text = L"conserver et appuyez sur la touche",
-               .font = &kLayoutFont});
+               .font = &kLayoutFont, .fits_also = kPromptFirstLine});
   Command1.OnClick([this] { behaviour_.RefreshClick(); });
   Command2.OnClick([this] { behaviour_.ClearClick(); });
 }

@@ -54,17 +54,21 @@ Form3::Form3(FormsRuntime& runtime, Module1& state)
   for (int box = kKeyBoxCount; box >= 2; --box) Add(KeyBox(box), {.rect = KeyBoxRect(box)});
   Add(Text1, {.rect = {2520, 2400, 495, 285}, .text = L"10"});
   Add(lblENABLE, {.rect = InFrame({405, 270, 2145, 240}), .text = L"Définir la touche capture",
-                  .font = &kHeadingFont});
+                  .font = &kHeadingFont, .sized_to_text = true});
   for (int box = 1; box <= kKeyBoxCount; ++box) {
     // Widened from the narrow form: the wide one would bring printf along.
     const std::wstring name = WideText("F" + std::to_string(box));
-    Add(KeyLabel(box), {.rect = KeyLabelRect(box), .text = name, .font = &kKeyFont});
+    Add(KeyLabel(box),
+        {.rect = KeyLabelRect(box), .text = name, .font = &kKeyFont, .sized_to_text = true});
     KeyBox(box).OnMouseDown([this, box] { behaviour_.BoxMouseDown(box); });
   }
   // From (0, 2160) to (3000, 2160), cut at the frame's right edge.
   Add(Line1, {.rect = InFrame({0, 2160, kFrame.width, kLineThickness})});
-  // SS_NOTIFY lets the label see the mouse, so that its tip shows.
-  Add(Label1, {.rect = InFrame({600, 2280, 1575, 255}), .text = L"Durée du traitement  :",
+  // SS_NOTIFY lets the label see the mouse, so that its tip shows. It
+  // reaches the duration box (1680 twips, not the 1575 first drawn): in the
+  // faces that stand in for a missing MS Sans Serif the text needs more even
+  // at the smallest size.
+  Add(Label1, {.rect = InFrame({600, 2280, 1680, 255}), .text = L"Durée du traitement  :",
                .font = &kLayoutFont, .style = SS_NOTIFY});
   // Last, so that it lies behind everything it surrounds.
   Add(fraMAIN, {.rect = kFrame});

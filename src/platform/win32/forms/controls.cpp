@@ -31,6 +31,8 @@ bool IsButtonDown(UINT message) {
 void Control::Create(HWND parent, const ControlArgs& args) {
   rect_ = args.rect;
   if (args.font != nullptr) font_spec_ = *args.font;
+  sized_to_text_ = args.sized_to_text;
+  fits_also_ = args.fits_also;
   const std::wstring text(args.text);
   window_ = ::CreateWindowExW(KindExStyle() | args.ex_style, WindowClass(), text.c_str(),
                               WS_CHILD | KindStyle() | args.style, 0, 0, 0, 0, parent, nullptr,
@@ -42,14 +44,33 @@ void Control::Create(HWND parent, const ControlArgs& args) {
 
 void Control::Layout(UINT dpi, HFONT default_font) {
   if (window_ == nullptr) return;
-  // The control lets go of its old font before the font is deleted.
-  UniqueFont named = font_spec_ ? CreateNamedFont(*font_spec_, dpi) : UniqueFont();
+  dpi_ = dpi;
+  default_font_ = default_font;
+  SIZE size{TwipsToPixels(rect_.width, dpi), TwipsToPixels(rect_.height, dpi)};
+  const std::wstring text = Text();
+  UniqueFont named;
+  if (font_spec_) {
+    named = sized_to_text_ ? CreateNamedFont(*font_spec_, dpi)
+                           : CreateFittingFont(*font_spec_, dpi, {text, fits_also_}, size);
+  }
   const HFONT font = named ? named.get() : default_font;
+  if (sized_to_text_) size = TextExtent(font, text);
+  // The control lets go of its old font before the font is deleted.
   ::SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   own_font_ = std::move(named);
   ::SetWindowPos(window_, nullptr, TwipsToPixels(rect_.left, dpi), TwipsToPixels(rect_.top, dpi),
-                 TwipsToPixels(rect_.width, dpi), TwipsToPixels(rect_.height, dpi),
-                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+                 size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+}
+
+void Control::Relayout() {
+  if (dpi_ != 0) Layout(dpi_, default_font_);
+}
+
+std::wstring Control::Text() const {
+  std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window_)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(
+      ::GetWindowTextW(window_, text.data(), static_cast<int>(text.size()))));
+  return text;
 }
 
 Control* Control::FromWindow(HWND window) {
@@ -59,6 +80,8 @@ Control* Control::FromWindow(HWND window) {
 void Label::SetCaption(std::wstring_view caption) {
   const std::wstring text(caption);
   ::SetWindowTextW(hwnd(), text.c_str());
+  // The new text may need another size, or a smaller font.
+  Relayout();
 }
 
 HBRUSH Label::OnColor(HDC dc) {
@@ -67,13 +90,6 @@ HBRUSH Label::OnColor(HDC dc) {
   ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
   // A system colour brush belongs to the system and is never deleted.
   return ::GetSysColorBrush(COLOR_BTNFACE);
-}
-
-std::wstring TextBox::Text() const {
-  std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(hwnd())) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(
-      ::GetWindowTextW(hwnd(), text.data(), static_cast<int>(text.size()))));
-  return text;
 }
 
 void TextBox::SetText(std::wstring_view text) {

@@ -30,6 +30,12 @@ struct ControlArgs {
   std::wstring_view text = {};
   // The form's default font when not given.
   const FontSpec* font = nullptr;
+  // A label that the layout sizes to its text takes the text's size in its
+  // font; any other keeps its size, and a named font shrinks to fit it.
+  bool sized_to_text = false;
+  // Another text that a fixed label's font must fit as well: the other line
+  // of a sentence laid out over two labels, so that both lines keep one size.
+  std::wstring_view fits_also = {};
   DWORD style = 0;
   DWORD ex_style = 0;
 };
@@ -44,11 +50,14 @@ class Control {
   // Null until the form is loaded. The form's window owns its controls'
   // windows: they are destroyed with it.
   HWND hwnd() const { return window_; }
+  std::wstring Text() const;
 
   // Creates the child window, hidden until the form first lays it out.
   void Create(HWND parent, const ControlArgs& args);
   // Sizes, places and sets the font for the DPI the form is drawn at.
   void Layout(UINT dpi, HFONT default_font);
+  // Lays the control out again for its new text, once it has been laid out.
+  void Relayout();
   // The parent's window is being destroyed, and this window with it.
   void Detach() { window_ = nullptr; }
 
@@ -71,6 +80,11 @@ class Control {
   HWND window_ = nullptr;
   TwipsRect rect_;
   std::optional<FontSpec> font_spec_;
+  bool sized_to_text_ = false;
+  std::wstring fits_also_;
+  // Where the form last laid the control out; no DPI before that.
+  UINT dpi_ = 0;
+  HFONT default_font_ = nullptr;
   // Only a control with a named font owns one; the others use the form's.
   UniqueFont own_font_;
 };
@@ -92,7 +106,6 @@ class Label final : public Control {
 // A one-line text box.
 class TextBox final : public Control {
  public:
-  std::wstring Text() const;
   // Sets the text and redraws the box at once.
   void SetText(std::wstring_view text);
   void OnLostFocus(std::function<void()> handler) { lost_focus_ = std::move(handler); }

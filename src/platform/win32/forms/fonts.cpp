@@ -1,7 +1,11 @@
 #include "platform/win32/forms/fonts.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "platform/win32/forms/dpi.h"
 
@@ -9,13 +13,79 @@ namespace velmora::win32 {
 namespace {
 
 constexpr int kPointsPerInch = 72;
-// Successor of the raster "MS Sans Serif", with the same metrics.
-constexpr std::wstring_view kTrueTypeSansSerif = L"Microsoft Sans Serif";
+// After the named face: the successor of the raster "MS Sans Serif", with the
+// same metrics, then the face that Wine and every system since 2000 ship.
+// An empty face keeps the message font's.
+constexpr std::array<std::wstring_view, 3> kFallbackFaces{L"Microsoft Sans Serif", L"Tahoma",
+                                                          L""};
 
 int CALLBACK NoteFontFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
   *reinterpret_cast<bool*>(found) = true;
   return 0;  // one match is enough
 }
+
+// The faces of the chain that are installed, the named one first; the last
+// is always the message font's.
+std::vector<std::wstring_view> InstalledFaces(std::wstring_view named) {
+  std::vector<std::wstring_view> faces;
+  if (FaceInstalled(named)) faces.push_back(named);
+  for (std::wstring_view face : kFallbackFaces) {
+    if (face.empty() || FaceInstalled(face)) faces.push_back(face);
+  }
+  return faces;
+}
+
+LONG CharacterPixels(double points, UINT dpi) {
+  return static_cast<LONG>(std::lround(points * dpi / kPointsPerInch));
+}
+
+UniqueFont CreateFace(const FontSpec& wanted, std::wstring_view face, LONG pixels, UINT dpi) {
+  LOGFONTW font = MessageFont(dpi);
+  if (!face.empty()) {
+    const std::size_t copied = face.copy(font.lfFaceName, LF_FACESIZE - 1);
+    font.lfFaceName[copied] = L'\0';
+  }
+  // A negative height asks for the character height, which is what a point
+  // size measures.
+  font.lfHeight = -pixels;
+  font.lfWidth = 0;
+  font.lfWeight = wanted.bold ? FW_BOLD : FW_NORMAL;
+  font.lfItalic = FALSE;
+  font.lfUnderline = wanted.underline ? TRUE : FALSE;
+  font.lfStrikeOut = FALSE;
+  return UniqueFont(::CreateFontIndirectW(&font));
+}
+
+// The screen's DC with a font selected, to measure it; both are given back
+// at the end of the scope.
+class ScreenWithFont {
+ public:
+  explicit ScreenWithFont(HFONT font)
+      : dc_(::GetDC(nullptr)), old_font_(::SelectObject(dc_, font)) {}
+  ~ScreenWithFont() {
+    ::SelectObject(dc_, old_font_);
+    ::ReleaseDC(nullptr, dc_);
+  }
+  ScreenWithFont(const ScreenWithFont&) = delete;
+  ScreenWithFont& operator=(const ScreenWithFont&) = delete;
+
+  HDC dc() const { return dc_; }
+
+ private:
+  HDC dc_;
+  HGDIOBJ old_font_;
+};
+
+// Whether the font drawn is of the asked character height. A raster face
+// such as MS Sans Serif comes in a few sizes only, and the system gives the
+// nearest one, which at a high DPI may be far smaller than asked.
+bool HasHeight(HFONT font, LONG pixels) {
+  TEXTMETRICW metrics{};
+  ::GetTextMetricsW(ScreenWithFont(font).dc(), &metrics);
+  return std::abs(metrics.tmHeight - metrics.tmInternalLeading - pixels) <= 1;
+}
+
+}  // namespace
 
 bool FaceInstalled(std::wstring_view face) {
   LOGFONTW query{};
@@ -28,34 +98,47 @@ bool FaceInstalled(std::wstring_view face) {
   return found;
 }
 
-void SetFace(LOGFONTW& font, std::wstring_view face) {
-  const std::size_t copied = face.copy(font.lfFaceName, LF_FACESIZE - 1);
-  font.lfFaceName[copied] = L'\0';
-}
-
-}  // namespace
-
 UniqueFont CreateDefaultFont(UINT dpi) {
   const LOGFONTW font = MessageFont(dpi);
   return UniqueFont(::CreateFontIndirectW(&font));
 }
 
 UniqueFont CreateNamedFont(const FontSpec& wanted, UINT dpi) {
-  LOGFONTW font = MessageFont(dpi);
-  if (FaceInstalled(wanted.face)) {
-    SetFace(font, wanted.face);
-  } else if (FaceInstalled(kTrueTypeSansSerif)) {
-    SetFace(font, kTrueTypeSansSerif);
+  const LONG pixels = CharacterPixels(wanted.points, dpi);
+  UniqueFont font;
+  for (std::wstring_view face : InstalledFaces(wanted.face)) {
+    font = CreateFace(wanted, face, pixels, dpi);
+    if (HasHeight(font.get(), pixels)) break;
   }
-  // A negative height asks for the character height, which is what a point
-  // size measures.
-  font.lfHeight = -static_cast<LONG>(std::lround(wanted.points * dpi / kPointsPerInch));
-  font.lfWidth = 0;
-  font.lfWeight = wanted.bold ? FW_BOLD : FW_NORMAL;
-  font.lfItalic = FALSE;
-  font.lfUnderline = wanted.underline ? TRUE : FALSE;
-  font.lfStrikeOut = FALSE;
-  return UniqueFont(::CreateFontIndirectW(&font));
+  return font;
+}
+
+UniqueFont CreateFittingFont(const FontSpec& wanted, UINT dpi,
+                             std::initializer_list<std::wstring_view> texts, SIZE box) {
+  const std::vector<std::wstring_view> faces = InstalledFaces(wanted.face);
+  const LONG smallest = CharacterPixels(kSmallestPoints, dpi);
+  UniqueFont font;
+  LONG pixels = CharacterPixels(wanted.points, dpi);
+  do {
+    for (std::wstring_view face : faces) {
+      font = CreateFace(wanted, face, pixels, dpi);
+      const auto fits = [&](std::wstring_view text) {
+        const SIZE extent = TextExtent(font.get(), text);
+        return extent.cx <= box.cx && extent.cy <= box.cy;
+      };
+      if (HasHeight(font.get(), pixels) && std::all_of(texts.begin(), texts.end(), fits)) {
+        return font;
+      }
+    }
+  } while (--pixels >= smallest);
+  return font;
+}
+
+SIZE TextExtent(HFONT font, std::wstring_view text) {
+  SIZE extent{};
+  ::GetTextExtentPoint32W(ScreenWithFont(font).dc(), text.data(), static_cast<int>(text.size()),
+                          &extent);
+  return extent;
 }
 
 }  // namespace velmora::win32

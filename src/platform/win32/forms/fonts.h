@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <string_view>
 
 #include "platform/win32/unique_handle.h"
@@ -22,12 +23,29 @@ struct FontSpec {
 // recent systems, would wrap it onto a line that the label hides.
 inline constexpr FontSpec kLayoutFont{.face = L"MS Sans Serif", .points = 8.25};
 
+// The smallest size a label's text shrinks to so that it fits its label.
+inline constexpr double kSmallestPoints = 7.0;
+
+// Whether the system has a font of this face.
+bool FaceInstalled(std::wstring_view face);
+
 // The system's message font at `dpi`: what controls without a named font use.
 UniqueFont CreateDefaultFont(UINT dpi);
 
-// The named font at `dpi`. A face that is not installed (old faces are often
-// missing, under Wine for instance) gives way to its TrueType successor, then
-// to the message font's face, so the text keeps a sans serif of the asked size.
+// The named font at `dpi`. Old faces are often missing (a user's own Wine
+// prefix has none of them), so a face that is not installed gives way to the
+// next of a chain of sans serifs: its TrueType successor, then Tahoma, then
+// the message font's face, which is always there.
 UniqueFont CreateNamedFont(const FontSpec& wanted, UINT dpi);
+
+// The named font at `dpi` in which each of `texts` fits on one line of `box`
+// (pixels): the first face of the chain that fits them; when none does, the
+// same at each smaller pixel size down to kSmallestPoints, then the smallest
+// size tried.
+UniqueFont CreateFittingFont(const FontSpec& wanted, UINT dpi,
+                             std::initializer_list<std::wstring_view> texts, SIZE box);
+
+// The size of `text` on one line in `font`.
+SIZE TextExtent(HFONT font, std::wstring_view text);
 
 }  // namespace velmora::win32

@@ -42,9 +42,10 @@ Form::~Form() {
 
 void Form::Add(Control& control, const ControlArgs& args) {
   Placement& placement = placements_.emplace_back(
-      Placement{&control, std::wstring(args.text),
+      Placement{&control, std::wstring(args.text), std::wstring(args.fits_also),
                 args.font ? std::optional<FontSpec>(*args.font) : std::nullopt, args});
   placement.args.text = placement.text;
+  placement.args.fits_also = placement.fits_also;
   placement.args.font = placement.font ? &*placement.font : nullptr;
 }
 

@@ -86,10 +86,11 @@ class Form {
  private:
   friend class FormsRuntime;  // registers the window procedure
 
-  // The control's args with their own copies of the text and the font.
+  // The control's args with their own copies of the texts and the font.
   struct Placement {
     Control* control;
     std::wstring text;
+    std::wstring fits_also;
     std::optional<FontSpec> font;
     ControlArgs args;
   };

@@ -1,0 +1,40 @@
+// What the tests of the program's forms share: a forms runtime, fresh
+// settings, the real desktop, and the text of a window.
+#pragma once
+
+#include "platform/win32/handles.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/module1.h"
+#include "platform/win32/forms/form.h"
+#include "platform/win32/win32_event_pump.h"
+#include "platform/win32/win32_window_system.h"
+
+namespace velmora::win32 {
+
+inline std::wstring TextOf(HWND window) {
+  std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(
+      ::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+class FormsTest : public ::testing::Test {
+ protected:
+  ~FormsTest() override {
+    // The last unloaded form asks the message loop to end; no loop runs here.
+    MSG message{};
+    while (::PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+  }
+
+  FormsRuntime runtime_{::GetModuleHandleW(nullptr), 1};
+  Module1 state_;
+  Win32WindowSystem desktop_;
+  Win32EventPump pump_;
+};
+
+}  // namespace velmora::win32

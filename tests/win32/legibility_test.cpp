@@ -1,0 +1,191 @@
+// Every text of every form fits its control, in whatever fonts the Wine
+// prefix holds and at whatever DPI it runs: tests/win32/legibility_test.sh
+// runs these cases at several DPIs, in a prefix with Wine's fonts and in one
+// without them.
+#include "tests/win32/forms_fixture.h"
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "keeplist/win32/form2.h"
+#include "platform/win32/forms/fonts.h"
+#include "shell/win32/form3.h"
+#include "shell/win32/form4.h"
+
+namespace velmora::win32 {
+namespace {
+
+std::string Narrow(const std::wstring& text) { return Utf8Text(text); }
+
+// What a font draws into a control's DC: its extent on one line, its face and
+// its weight.
+struct Drawn {
+  SIZE extent{};
+  std::wstring face;
+  LONG weight = 0;
+  LONG character_height = 0;
+};
+
+Drawn DrawnIn(HWND control, HFONT font, const std::wstring& text) {
+  Drawn drawn;
+  const HDC dc = ::GetDC(control);
+  const HGDIOBJ old_font = ::SelectObject(dc, font);
+  ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &drawn.extent);
+  wchar_t face[LF_FACESIZE] = {};
+  ::GetTextFaceW(dc, LF_FACESIZE, face);
+  drawn.face = face;
+  TEXTMETRICW metrics{};
+  ::GetTextMetricsW(dc, &metrics);
+  drawn.weight = metrics.tmWeight;
+  drawn.character_height = metrics.tmHeight - metrics.tmInternalLeading;
+  ::SelectObject(dc, old_font);
+  ::ReleaseDC(control, dc);
+  return drawn;
+}
+
+HFONT FontOf(HWND control) {
+  return reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0));
+}
+
+RECT RectInParent(HWND control) {
+  RECT rect{};
+  ::GetWindowRect(control, &rect);
+  ::MapWindowPoints(nullptr, ::GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+bool IsPushButton(HWND control) {
+  wchar_t name[16] = {};
+  ::GetClassNameW(control, name, 16);
+  return std::wstring(name) == L"Button" &&
+         (::GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK) == BS_PUSHBUTTON;
+}
+
+// The title bar's text in the system's caption font.
+SIZE CaptionExtent(HWND form) {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof(metrics);
+  ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0);
+  const UniqueFont font(::CreateFontIndirectW(&metrics.lfCaptionFont));
+  return DrawnIn(form, font.get(), TextOf(form)).extent;
+}
+
+// The title bar's room for its text: between the icon and the caption
+// buttons.
+LONG CaptionRoom(HWND form) {
+  RECT window{};
+  ::GetWindowRect(form, &window);
+  const LONG style = ::GetWindowLongW(form, GWL_STYLE);
+  const int buttons = (style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX)) ? 3 : 1;
+  const int frame = ::GetSystemMetrics((style & WS_THICKFRAME) ? SM_CXSIZEFRAME : SM_CXFIXEDFRAME);
+  return window.right - window.left - 2 * frame - ::GetSystemMetrics(SM_CXSMICON) -
+         buttons * ::GetSystemMetrics(SM_CXSIZE);
+}
+
+// The texts of the form's controls and of its title bar that do not fit, one
+// line each.
+std::vector<std::string> CutTexts(HWND form) {
+  const UINT dpi = WindowDpi(form);
+  std::vector<std::string> cut;
+  const auto note = [&](const std::wstring& text, SIZE needs, SIZE has) {
+    if (needs.cx <= has.cx && needs.cy <= has.cy) return;
+    cut.push_back("\"" + Narrow(text) + "\" needs " + std::to_string(needs.cx) + "x" +
+                  std::to_string(needs.cy) + " px, has " + std::to_string(has.cx) + "x" +
+                  std::to_string(has.cy) + " at " + std::to_string(dpi) + " dpi");
+  };
+  note(TextOf(form), CaptionExtent(form), {CaptionRoom(form), CaptionExtent(form).cy});
+  RECT client{};
+  ::GetClientRect(form, &client);
+  for (HWND control = ::GetWindow(form, GW_CHILD); control;
+       control = ::GetWindow(control, GW_HWNDNEXT)) {
+    const std::wstring text = TextOf(control);
+    if (text.empty()) continue;
+    const RECT rect = RectInParent(control);
+    // A control that runs past the form's edge is cut by it.
+    RECT shown{};
+    ::IntersectRect(&shown, &rect, &client);
+    // A push button draws its edges inside its rectangle.
+    const int edge = IsPushButton(control) ? 2 * ::MulDiv(3, static_cast<int>(dpi), 96) : 0;
+    note(text, DrawnIn(control, FontOf(control), text).extent,
+         {shown.right - shown.left - edge, shown.bottom - shown.top});
+  }
+  return cut;
+}
+
+class LegibilityTest : public FormsTest {
+ protected:
+  // Loads the form, notes its texts that are cut, and unloads it.
+  void NoteCutTexts(Form& form, const std::string& what) {
+    form.Load();
+    for (const std::string& text : CutTexts(form.hwnd())) cut_.insert(what + ": " + text);
+    form.Unload();
+  }
+
+  std::set<std::string> cut_;};
+
+TEST_F(LegibilityTest, EveryForm_AtThisDpiAndInTheseFonts_ShowsEveryTextWhole) {
+  // The keep-list window's caption and prompt end with the capture key.
+  for (state_.CaptureKey = kVkF1; state_.CaptureKey <= kVkF1 + 11; ++state_.CaptureKey) {
+    Form2 keep_list(runtime_, state_, desktop_);
+    NoteCutTexts(keep_list, "keep list");
+  }
+  Form3 configuration(runtime_, state_);
+  NoteCutTexts(configuration, "configuration");
+  Form4 about(runtime_);
+  NoteCutTexts(about, "about");
+  for (const std::string& text : cut_) ADD_FAILURE() << text;
+}
+
+TEST_F(LegibilityTest, KeyLabels_AtThisDpi_StayBoldInTheirFace) {
+  Form3 form(runtime_, state_);
+  form.Load();
+  for (HWND control = ::GetWindow(form.hwnd(), GW_CHILD); control;
+       control = ::GetWindow(control, GW_HWNDNEXT)) {
+    const std::wstring text = TextOf(control);
+    if (text.size() < 2 || text.size() > 3 || text[0] != L'F') continue;
+    const Drawn drawn = DrawnIn(control, FontOf(control), text);
+    EXPECT_GE(drawn.weight, FW_BOLD) << Narrow(text);
+    // The raster MS Sans Serif has 8.25 pt at 96 and 144 dpi; elsewhere the
+    // next face of the chain stands in.
+    const UINT dpi = WindowDpi(form.hwnd());
+    if (FaceInstalled(L"MS Sans Serif") && (dpi == 96 || dpi == 144)) {
+      EXPECT_EQ(drawn.face, L"MS Sans Serif") << Narrow(text);
+    }
+  }
+  form.Unload();
+}
+
+TEST_F(LegibilityTest, KeepListPrompt_WithTheWidestKey_KeepsOneSizeOnBothLines) {
+  state_.CaptureKey = kVkF1 + 11;  // F12
+  Form2 form(runtime_, state_, desktop_);
+  form.Load();
+  std::vector<LONG> heights;
+  for (HWND control = ::GetWindow(form.hwnd(), GW_CHILD); control;
+       control = ::GetWindow(control, GW_HWNDNEXT)) {
+    wchar_t name[16] = {};
+    ::GetClassNameW(control, name, 16);
+    if (std::wstring(name) != L"Static") continue;
+    heights.push_back(DrawnIn(control, FontOf(control), TextOf(control)).character_height);
+  }
+  ASSERT_EQ(heights.size(), 2u);
+  EXPECT_EQ(heights[0], heights[1]);
+  form.Unload();
+}
+
+// A raster face gives only its own sizes, the nearest of them when asked for
+// another: the title would come out far smaller than laid out.
+TEST_F(LegibilityTest, AboutBoxTitle_AtThisDpi_KeepsItsSize) {
+  Form4 about(runtime_);
+  about.Load();
+  const HWND title = ::GetWindow(about.hwnd(), GW_CHILD);
+  const Drawn drawn = DrawnIn(title, FontOf(title), TextOf(title));
+  // 13.5 points.
+  EXPECT_NEAR(drawn.character_height, ::MulDiv(135, static_cast<int>(WindowDpi(about.hwnd())), 720),
+              1)
+      << Narrow(drawn.face);
+  about.Unload();
+}
+
+}  // namespace
+}  // namespace velmora::win32
