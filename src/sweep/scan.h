@@ -1,7 +1,6 @@
 // The browser window scan: which top-level windows a sweep may close.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -9,42 +8,15 @@
 #include <string_view>
 
 #include "platform/window_system.h"
+#include "state/module1.h"
 
 namespace velmora {
 
-// One listed window. An empty entry has handle 0 and an empty title.
-struct WindowEntry {
-  std::string title;
-  WindowHandle handle = 0;
-
-  void Clear() {
-    title.clear();
-    handle = 0;
-  }
-};
-
-// The listed part of a packed table: from entry 0 up to the first zero handle
-// or the end of the table, whichever comes first.
-template <std::size_t N>
-std::span<const WindowEntry> Listed(const std::array<WindowEntry, N>& table) {
-  std::size_t count = 0;
-  while (count < N && table[count].handle != 0) ++count;
-  return {table.data(), count};
-}
-
 bool ContainsHandle(std::span<const WindowEntry> entries, WindowHandle window);
 
-inline constexpr int kScanTableSize = 101;
 inline constexpr int kClassNameBufferSize = 128;
 // Room for 118 characters of title and a terminating NUL.
 inline constexpr int kTitleMaxCount = 119;
-
-// The windows of the latest fresh scan, in enumeration order, packed from
-// entry 0; readers stop at the first zero handle or after the last entry.
-struct ScanTables {
-  std::array<WindowEntry, kScanTableSize> ScanTable{};
-  std::int16_t ScanCount = 0;
-};
 
 // Whether the dialog-box class counts: the sweep closes titled dialogs, but a
 // dialog can never be put on the keep list.

@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "app/module1.h"
 #include "keeplist/win32/form2.h"
 #include "platform/win32/win32_event_pump.h"
 #include "platform/win32/win32_window_system.h"
 #include "shell/win32/form3.h"
+#include "state/module1.h"
 
 namespace velmora::win32 {
 namespace {
