@@ -27,7 +27,7 @@ class HelperProcess {
     std::chrono::milliseconds lifetime{60000};
     // Runs a copy of the helper under this file name, such as "chrome.exe",
     // for the tests of rules that look at the program; empty runs it as it is.
-    std::wstring program;
+    std::wstring program = {};
   };
 
   // Starts winhelper.exe, which lies beside the running program (or a copy of
