@@ -28,8 +28,8 @@ struct WindowRule {
 // (Visual Studio Code, Slack, Discord...), of WebView2 hosts and of
 // Thunderbird, whose windows hold the user's work: only these programs' own
 // frames are browsers. Adding a browser is one name here.
-constexpr std::string_view kChromiumPrograms[] = {"chrome.exe",  "msedge.exe",  "brave.exe",
-                                                  "opera.exe",   "vivaldi.exe", "chromium.exe"};
+constexpr std::string_view kChromiumPrograms[] = {"chrome.exe", "msedge.exe",  "brave.exe",
+                                                  "opera.exe",  "vivaldi.exe", "chromium.exe"};
 constexpr std::string_view kGeckoPrograms[] = {"firefox.exe", "librewolf.exe", "waterfox.exe",
                                                "floorp.exe", "zen.exe"};
 
@@ -53,7 +53,8 @@ const WindowRule* FindRule(std::string_view class_name, DialogBoxes dialogs) {
 }
 
 bool IsFamilyProgram(const WindowRule& rule, const ProgramNames::Name& name) {
-  return name && std::find(rule.programs.begin(), rule.programs.end(), *name) != rule.programs.end();
+  return name &&
+         std::find(rule.programs.begin(), rule.programs.end(), *name) != rule.programs.end();
 }
 
 // What a browser's main frame looks like, as opposed to the hidden, tool and
@@ -78,8 +79,9 @@ bool IsBrowserFrame(WindowSystem& desktop, WindowHandle window, const WindowRule
 
 std::string FileNameInLowerCase(std::string_view path) {
   std::string name(path.substr(path.find_last_of("\\/") + 1));
-  std::transform(name.begin(), name.end(), name.begin(),
-                 [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+  std::transform(name.begin(), name.end(), name.begin(), [](char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  });
   return name;
 }
 

@@ -22,13 +22,16 @@ using sim::SimDesktop;
 using sim::WindowSpec;
 using ::testing::ElementsAre;
 
-const std::string kChromium = "Chrome_WidgetWin_1";
-const std::string kGecko = "MozillaWindowClass";
+constexpr const char* kChromium = "Chrome_WidgetWin_1";
+constexpr const char* kGecko = "MozillaWindowClass";
 
 struct FamilyCase {
   const char* name;
-  WindowSpec window;
+  const char* class_name;
+  std::optional<std::string> program;
   bool qualifies;
+  // What sets the window apart from a browser's plain main frame, if anything.
+  void (*change)(WindowSpec&) = nullptr;
   friend void PrintTo(const FamilyCase& c, std::ostream* out) { *out << c.name; }
 };
 
@@ -36,60 +39,69 @@ class BrowserFamilyTest : public ::testing::TestWithParam<FamilyCase> {};
 
 // The sweep and the capture apply the same rule to these classes.
 TEST_P(BrowserFamilyTest, QualifiesOnlyTheMainFramesOfTheFamilysPrograms) {
+  const FamilyCase& c = GetParam();
+  WindowSpec spec{.class_name = c.class_name, .title = "Page", .program = c.program};
+  if (c.change != nullptr) c.change(spec);
   SimDesktop desktop;
-  const WindowHandle window = desktop.Open(GetParam().window);
+  const WindowHandle window = desktop.Open(spec);
   for (DialogBoxes dialogs : {DialogBoxes::kCounted, DialogBoxes::kNotCounted}) {
     EXPECT_EQ(QualifyWindow(desktop, window, dialogs),
-              GetParam().qualifies ? std::optional<std::string>("Page") : std::nullopt);
+              c.qualifies ? std::optional<std::string>("Page") : std::nullopt);
   }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Family, BrowserFamilyTest,
     ::testing::Values(
-        FamilyCase{"Chrome", {.class_name = kChromium, .title = "Page", .program = "chrome.exe"}, true},
-        FamilyCase{"Edge", {.class_name = kChromium, .title = "Page", .program = "msedge.exe"}, true},
-        FamilyCase{"Brave", {.class_name = kChromium, .title = "Page", .program = "brave.exe"}, true},
-        FamilyCase{"Opera", {.class_name = kChromium, .title = "Page", .program = "opera.exe"}, true},
-        FamilyCase{"Vivaldi", {.class_name = kChromium, .title = "Page", .program = "vivaldi.exe"}, true},
-        FamilyCase{"Chromium", {.class_name = kChromium, .title = "Page", .program = "chromium.exe"}, true},
-        FamilyCase{"Firefox", {.class_name = kGecko, .title = "Page", .program = "firefox.exe"}, true},
-        FamilyCase{"LibreWolf", {.class_name = kGecko, .title = "Page", .program = "librewolf.exe"}, true},
-        FamilyCase{"Waterfox", {.class_name = kGecko, .title = "Page", .program = "waterfox.exe"}, true},
-        FamilyCase{"Floorp", {.class_name = kGecko, .title = "Page", .program = "floorp.exe"}, true},
-        FamilyCase{"Zen", {.class_name = kGecko, .title = "Page", .program = "zen.exe"}, true},
-        FamilyCase{"FullPath", {.class_name = kChromium, .title = " Page ",
-                                .program = R"(C:\Program Files\Google\Chrome\Application\chrome.exe)"}, true},
-        FamilyCase{"UpperCase", {.class_name = kChromium, .title = "Page", .program = "CHROME.EXE"}, true},
-        FamilyCase{"MixedCase", {.class_name = kChromium, .title = "Page", .program = "Brave.exe"}, true},
+        FamilyCase{"Chrome", kChromium, "chrome.exe", true},
+        FamilyCase{"Edge", kChromium, "msedge.exe", true},
+        FamilyCase{"Brave", kChromium, "brave.exe", true},
+        FamilyCase{"Opera", kChromium, "opera.exe", true},
+        FamilyCase{"Vivaldi", kChromium, "vivaldi.exe", true},
+        FamilyCase{"Chromium", kChromium, "chromium.exe", true},
+        FamilyCase{"Firefox", kGecko, "firefox.exe", true},
+        FamilyCase{"LibreWolf", kGecko, "librewolf.exe", true},
+        FamilyCase{"Waterfox", kGecko, "waterfox.exe", true},
+        FamilyCase{"Floorp", kGecko, "floorp.exe", true},
+        FamilyCase{"Zen", kGecko, "zen.exe", true},
+        FamilyCase{"FullPath", kChromium,
+                   R"(C:\Program Files\Google\Chrome\Application\chrome.exe)", true,
+                   [](WindowSpec& w) { w.title = " Page "; }},
+        FamilyCase{"UpperCase", kChromium, "CHROME.EXE", true},
+        FamilyCase{"MixedCase", kChromium, "Brave.exe", true},
         // Names that merely look like a browser's.
-        FamilyCase{"DoubleExtension", {.class_name = kChromium, .title = "Page", .program = "chrome.exe.exe"}, false},
-        FamilyCase{"LongerName", {.class_name = kChromium, .title = "Page", .program = "notchrome.exe"}, false},
-        FamilyCase{"NoExtension", {.class_name = kChromium, .title = "Page", .program = "chrome"}, false},
-        FamilyCase{"EmptyName", {.class_name = kChromium, .title = "Page", .program = ""}, false},
-        FamilyCase{"BrowserFolder", {.class_name = kChromium, .title = "Page", .program = R"(C:\chrome.exe\Code.exe)"}, false},
-        FamilyCase{"Unreadable", {.class_name = kChromium, .title = "Page", .program = std::nullopt}, false},
+        FamilyCase{"DoubleExtension", kChromium, "chrome.exe.exe", false},
+        FamilyCase{"LongerName", kChromium, "notchrome.exe", false},
+        FamilyCase{"NoExtension", kChromium, "chrome", false},
+        FamilyCase{"EmptyName", kChromium, "", false},
+        FamilyCase{"BrowserFolder", kChromium, R"(C:\chrome.exe\Code.exe)", false},
+        FamilyCase{"Unreadable", kChromium, std::nullopt, false},
         // Programs that borrow the engine and hold the user's work.
-        FamilyCase{"Code", {.class_name = kChromium, .title = "Page", .program = "Code.exe"}, false},
-        FamilyCase{"Slack", {.class_name = kChromium, .title = "Page", .program = "slack.exe"}, false},
-        FamilyCase{"Discord", {.class_name = kChromium, .title = "Page", .program = "Discord.exe"}, false},
-        FamilyCase{"Spotify", {.class_name = kChromium, .title = "Page", .program = "Spotify.exe"}, false},
-        FamilyCase{"WebView2", {.class_name = kChromium, .title = "Page", .program = "msedgewebview2.exe"}, false},
-        FamilyCase{"Teams", {.class_name = kChromium, .title = "Page", .program = "Teams.exe"}, false},
-        FamilyCase{"Thunderbird", {.class_name = kGecko, .title = "Page", .program = "thunderbird.exe"}, false},
+        FamilyCase{"Code", kChromium, "Code.exe", false},
+        FamilyCase{"Slack", kChromium, "slack.exe", false},
+        FamilyCase{"Discord", kChromium, "Discord.exe", false},
+        FamilyCase{"Spotify", kChromium, "Spotify.exe", false},
+        FamilyCase{"WebView2", kChromium, "msedgewebview2.exe", false},
+        FamilyCase{"Teams", kChromium, "Teams.exe", false},
+        FamilyCase{"Thunderbird", kGecko, "thunderbird.exe", false},
         // A browser's windows that are not its main frames.
-        FamilyCase{"Hidden", {.class_name = kChromium, .title = "Page", .visible = false, .program = "chrome.exe"}, false},
-        FamilyCase{"ToolWindow", {.class_name = kChromium, .title = "Page", .ex_style = kWsExToolWindow, .program = "chrome.exe"}, false},
-        FamilyCase{"Owned", {.class_name = kGecko, .title = "Page", .owner = 0x2468, .program = "firefox.exe"}, false},
-        FamilyCase{"NoCaption", {.class_name = kChromium, .title = "Page", .style = 0, .program = "chrome.exe"}, false},
-        FamilyCase{"BorderOnly", {.class_name = kChromium, .title = "Page", .style = 0x00800000, .program = "chrome.exe"}, false},
-        FamilyCase{"DialogFrameOnly", {.class_name = kGecko, .title = "Page", .style = 0x00400000, .program = "firefox.exe"}, false},
-        FamilyCase{"EmptyTitle", {.class_name = kChromium, .title = "   ", .program = "chrome.exe"}, false},
+        FamilyCase{"Hidden", kChromium, "chrome.exe", false,
+                   [](WindowSpec& w) { w.visible = false; }},
+        FamilyCase{"ToolWindow", kChromium, "chrome.exe", false,
+                   [](WindowSpec& w) { w.ex_style = kWsExToolWindow; }},
+        FamilyCase{"Owned", kGecko, "firefox.exe", false, [](WindowSpec& w) { w.owner = 0x2468; }},
+        FamilyCase{"NoCaption", kChromium, "chrome.exe", false, [](WindowSpec& w) { w.style = 0; }},
+        FamilyCase{"BorderOnly", kChromium, "chrome.exe", false,
+                   [](WindowSpec& w) { w.style = 0x00800000; }},
+        FamilyCase{"DialogFrameOnly", kGecko, "firefox.exe", false,
+                   [](WindowSpec& w) { w.style = 0x00400000; }},
+        FamilyCase{"EmptyTitle", kChromium, "chrome.exe", false,
+                   [](WindowSpec& w) { w.title = "   "; }},
         // Near misses of the class, and each class in the other family's program.
-        FamilyCase{"OtherWidgetClass", {.class_name = "Chrome_WidgetWin_0", .title = "Page", .program = "chrome.exe"}, false},
-        FamilyCase{"ClassInOtherCase", {.class_name = "chrome_widgetwin_1", .title = "Page", .program = "chrome.exe"}, false},
-        FamilyCase{"GeckoClassInChrome", {.class_name = kGecko, .title = "Page", .program = "chrome.exe"}, false},
-        FamilyCase{"ChromiumClassInFirefox", {.class_name = kChromium, .title = "Page", .program = "firefox.exe"}, false}),
+        FamilyCase{"OtherWidgetClass", "Chrome_WidgetWin_0", "chrome.exe", false},
+        FamilyCase{"ClassInOtherCase", "chrome_widgetwin_1", "chrome.exe", false},
+        FamilyCase{"GeckoClassInChrome", kGecko, "chrome.exe", false},
+        FamilyCase{"ChromiumClassInFirefox", kChromium, "firefox.exe", false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The calls each window cost, the process image read counted to the window
@@ -114,7 +126,10 @@ TEST(BrowserFamilyScanTest, ReadsEachProgramOncePerScanAndOnlyAfterTheCheapCheck
       {.class_name = kChromium, .title = "Code", .program = "Code.exe"},
       {.class_name = kChromium, .title = "Code", .program = "Code.exe"},
       {.class_name = kChromium, .title = "Page", .program = "chrome.exe"},
-      {.class_name = kChromium, .title = "Page", .ex_style = kWsExToolWindow, .program = "chrome.exe"},
+      {.class_name = kChromium,
+       .title = "Page",
+       .ex_style = kWsExToolWindow,
+       .program = "chrome.exe"},
       {.class_name = kChromium, .title = "Page", .program = "chrome.exe"},
   };
   std::vector<WindowHandle> windows(specs.size());
@@ -150,21 +165,27 @@ TEST(BrowserFamilyScanTest, ReadsEachProgramOncePerScanAndOnlyAfterTheCheapCheck
 // A sweep over a mixed desktop after the user has kept one Firefox window.
 TEST(BrowserFamilySweepTest, ClosesExactlyTheBrowsersFramesAndSparesTheCapturedOne) {
   SimDesktop desktop;
-  const WindowHandle kept = desktop.Open(
-      {.class_name = kGecko, .title = "Gardée", .rect = {0, 0, 400, 300}, .program = "firefox.exe"});
+  const WindowHandle kept = desktop.Open({.class_name = kGecko,
+                                          .title = "Gardée",
+                                          .rect = {0, 0, 400, 300},
+                                          .program = "firefox.exe"});
   const std::vector<WindowHandle> closed = {
       desktop.Open({.class_name = kGecko, .title = "Page", .program = "firefox.exe"}),
       desktop.Open({.class_name = kChromium, .title = "Page", .program = "chrome.exe"}),
-      desktop.Open({.class_name = kChromium, .title = "Page",
+      desktop.Open({.class_name = kChromium,
+                    .title = "Page",
                     .program = R"(C:\Program Files (x86)\Microsoft\Edge\Application\msedge.exe)"}),
       desktop.Open({.class_name = "IEFrame", .title = "Accueil"}),
   };
   const std::vector<WindowHandle> spared = {
       desktop.Open({.class_name = kChromium, .title = "main.cpp - Code", .program = "Code.exe"}),
       desktop.Open({.class_name = kGecko, .title = "Courrier", .program = "thunderbird.exe"}),
-      desktop.Open({.class_name = kChromium, .title = "Menu", .ex_style = kWsExToolWindow,
+      desktop.Open({.class_name = kChromium,
+                    .title = "Menu",
+                    .ex_style = kWsExToolWindow,
                     .program = "chrome.exe"}),
-      desktop.Open({.class_name = kGecko, .title = "Page", .visible = false, .program = "firefox.exe"}),
+      desktop.Open(
+          {.class_name = kGecko, .title = "Page", .visible = false, .program = "firefox.exe"}),
   };
   Module1 state;
   testing::RecordingListBox list;

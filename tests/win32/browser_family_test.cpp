@@ -47,14 +47,15 @@ class BrowserFamilyWin32Test : public ::testing::Test {
   enum Program { kChrome, kEdge, kFirefox, kCode, kThunderbird };
 
   static void SetUpTestSuite() {
-    helpers_.push_back(StartAs(L"chrome.exe", {"name=page" + kChromium + "Page - Chrome",
-                                               "name=hidden" + kChromium + "Page;hidden",
-                                               "name=tool" + kChromium + "Page;tool",
-                                               "name=owned" + kChromium + "Page;owned",
-                                               "name=popup" + kChromium + "Page;no-caption"}));
+    helpers_.push_back(StartAs(
+        L"chrome.exe",
+        {"name=page" + kChromium + "Page - Chrome", "name=hidden" + kChromium + "Page;hidden",
+         "name=tool" + kChromium + "Page;tool", "name=owned" + kChromium + "Page;owned",
+         "name=popup" + kChromium + "Page;no-caption"}));
     helpers_.push_back(StartAs(L"msedge.exe", {"name=page" + kChromium + "Page - Edge"}));
     helpers_.push_back(StartAs(L"firefox.exe", {"name=page" + kGecko + "Page - Firefox"}));
-    helpers_.push_back(StartAs(L"Code.exe", {"name=editor" + kChromium + "main.cpp - Code;count=2"}));
+    helpers_.push_back(
+        StartAs(L"Code.exe", {"name=editor" + kChromium + "main.cpp - Code;count=2"}));
     helpers_.push_back(StartAs(L"thunderbird.exe", {"name=mail" + kGecko + "Courrier"}));
   }
   static void TearDownTestSuite() { helpers_.clear(); }
@@ -78,8 +79,8 @@ TEST_F(BrowserFamilyWin32Test, Seam_ReadsTheFramesStylesOwnerAndProgram) {
     bool qualifies;
   };
   const Case cases[] = {
-      {"page", true, true, false, false, true},   {"hidden", false, true, false, false, false},
-      {"tool", true, true, true, false, false},   {"owned", true, true, false, true, false},
+      {"page", true, true, false, false, true},    {"hidden", false, true, false, false, false},
+      {"tool", true, true, true, false, false},    {"owned", true, true, false, true, false},
       {"popup", true, false, false, false, false},
   };
   Win32WindowSystem system;
@@ -124,8 +125,9 @@ TEST_F(BrowserFamilyWin32Test, FreshScan_ListsTheBrowsersAndReadsEachProcessOnce
 // The user keeps one Chrome window by pointing at its title bar; a two-pass
 // run then closes every other browser window and leaves their kin alone.
 TEST(BrowserFamilySweepWin32Test, TwoPassRun_ClosesTheBrowsersAndSparesTheirKinAndTheKept) {
-  const auto chrome = StartAs(L"chrome.exe", {"name=kept" + kChromium + "Gardée;rect=600,450,320,200",
-                                              "name=page" + kChromium + "Page - Chrome"});
+  const auto chrome =
+      StartAs(L"chrome.exe", {"name=kept" + kChromium + "Gardée;rect=600,450,320,200",
+                              "name=page" + kChromium + "Page - Chrome"});
   const auto edge = StartAs(L"msedge.exe", {"name=page" + kChromium + "Page - Edge"});
   const auto firefox = StartAs(L"firefox.exe", {"name=page" + kGecko + "Page - Firefox"});
   const auto code = StartAs(L"Code.exe", {"name=editor" + kChromium + "main.cpp - Code;count=2"});

@@ -410,11 +410,11 @@ class WindowSet {
       return dialog;
     }
     RegisterWindowClass(instance_, description.class_name);
+    const DWORD style = description.no_caption ? WS_POPUP | WS_THICKFRAME : WS_OVERLAPPEDWINDOW;
     return ::CreateWindowExW(description.tool ? WS_EX_TOOLWINDOW : 0,
-                             description.class_name.c_str(), title.c_str(),
-                             description.no_caption ? WS_POPUP | WS_THICKFRAME : WS_OVERLAPPEDWINDOW,
-                             CW_USEDEFAULT, CW_USEDEFAULT, 320, 200,
-                             description.owned ? Owner() : nullptr, nullptr, instance_, nullptr);
+                             description.class_name.c_str(), title.c_str(), style, CW_USEDEFAULT,
+                             CW_USEDEFAULT, 320, 200, description.owned ? Owner() : nullptr,
+                             nullptr, instance_, nullptr);
   }
 
   // One hidden window owns every owned window of the set; it goes last.

@@ -37,7 +37,8 @@ std::wstring UniqueTempPath() {
 std::wstring CopyHelper(const std::wstring& helper, const std::wstring& folder,
                         const std::wstring& program) {
   const std::wstring copy = folder + L"\\" + program;
-  if (!::CreateDirectoryW(folder.c_str(), nullptr) || !::CopyFileW(helper.c_str(), copy.c_str(), TRUE)) {
+  if (!::CreateDirectoryW(folder.c_str(), nullptr) ||
+      !::CopyFileW(helper.c_str(), copy.c_str(), TRUE)) {
     throw std::runtime_error("cannot copy winhelper.exe");
   }
   return copy;
