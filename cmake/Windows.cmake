@@ -63,7 +63,9 @@ if(BUILD_TESTING)
   add_executable(win32_tests ${VELMORA_WIN32_TESTS})
   target_link_libraries(win32_tests PRIVATE winhelper_client velmora_forms gtest gmock gtest_main)
   target_compile_options(win32_tests PRIVATE ${VELMORA_TEST_WARNINGS})
-  gtest_discover_tests(win32_tests DISCOVERY_MODE PRE_TEST)
+  # Listing the tests starts a Wine process, which a busy machine can keep
+  # well past the default five seconds.
+  gtest_discover_tests(win32_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60)
   # resources_test reads Velmora.exe's version record and resources.
   target_link_libraries(win32_tests PRIVATE version)
   add_dependencies(win32_tests Velmora)
