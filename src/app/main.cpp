@@ -4,13 +4,13 @@
 // First, so that <windows.h> cannot rename the seam's PostMessage.
 #include "platform/win32/handles.h"
 
-#include "app/module1.h"
 #include "app/resource_ids.h"
 #include "platform/win32/forms/dpi.h"
 #include "platform/win32/forms/form.h"
 #include "platform/win32/win32_event_pump.h"
 #include "platform/win32/win32_window_system.h"
 #include "shell/win32/velmora_forms.h"
+#include "state/module1.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   using namespace velmora;

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string>
 
-#include "app/module1.h"
 #include "keeplist/capture.h"
 #include "keeplist/keep_store.h"
+#include "state/module1.h"
 
 namespace velmora {
 

@@ -1,27 +1,14 @@
-// The keep list: the windows a sweep spares. Captures go into KeepSlots in
-// ring order; KeepIndex is the packed list of their handles that the sweep
-// and the keep-list window read.
+// The keep list: the windows a sweep spares. The procedures that capture,
+// prune and show them; the tables themselves are KeepStore, in Module1.
 #pragma once
 
-#include <array>
-#include <cstdint>
 #include <string>
 
 #include "platform/forms.h"
+#include "state/module1.h"
 #include "sweep/scan.h"
 
 namespace velmora {
-
-inline constexpr int kKeepTableSize = 301;
-// Captures use slots 0 to 299 only, so KeepIndex always ends at a zero handle
-// inside the table (its entry 300 stays empty).
-inline constexpr int kKeepSlotsUsed = 300;
-
-struct KeepStore {
-  std::array<WindowEntry, kKeepTableSize> KeepSlots{};
-  std::int16_t KeepCursor = 0;
-  std::array<WindowEntry, kKeepTableSize> KeepIndex{};
-};
 
 // Everything the store reaches outside itself: the tables of the fresh scan,
 // the desktop, and the keep-list window's list box.

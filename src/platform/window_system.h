@@ -14,6 +14,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace velmora {
@@ -32,6 +33,13 @@ struct Point {
 // Window messages the core posts to other programs' windows.
 inline constexpr std::uint32_t kWmCancelMode = 0x1F;
 inline constexpr std::uint32_t kWmClose = 0x10;
+
+// Window style bits that tell a browser's frame from its other windows.
+inline constexpr std::uint32_t kWsVisible = 0x10000000;
+// A caption is both bits, WS_BORDER and WS_DLGFRAME: either alone draws a
+// frame without a title bar.
+inline constexpr std::uint32_t kWsCaption = 0x00C00000;
+inline constexpr std::uint32_t kWsExToolWindow = 0x00000080;
 
 // Virtual-key codes of the function keys.
 inline constexpr std::int32_t kVkF1 = 112;
@@ -72,6 +80,20 @@ class WindowSystem {
   // The window's text as GetWindowText gives it: at most max_count - 1 UTF-16
   // units, never half a surrogate pair, in UTF-8; empty when unreadable.
   virtual std::string WindowText(WindowHandle window, int max_count) = 0;
+  // The window's style bits (GWL_STYLE). A top-level window is visible when
+  // kWsVisible is set, as IsWindowVisible reports for a window without a
+  // parent. 0 when the window no longer exists.
+  virtual std::uint32_t Style(WindowHandle window) = 0;
+  // Its extended style bits (GWL_EXSTYLE); 0 when the window no longer exists.
+  virtual std::uint32_t ExStyle(WindowHandle window) = 0;
+  // The window that owns it, 0 if none.
+  virtual WindowHandle Owner(WindowHandle window) = 0;
+  // The process that made the window; 0 when the window no longer exists.
+  virtual std::uint32_t ProcessId(WindowHandle window) = 0;
+  // The full path of the process's image file, in UTF-8; nothing when it
+  // cannot be read (access refused, process gone). Each call opens and
+  // queries the process anew: callers keep what they have read.
+  virtual std::optional<std::string> ProcessImageName(std::uint32_t process_id) = 0;
   virtual void EnableWindow(WindowHandle window, bool enable) = 0;
   virtual void PostMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wparam,
                            std::intptr_t lparam) = 0;

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/module1.h"
+#include "state/module1.h"
 
 namespace velmora {
 

@@ -4,7 +4,7 @@
 #include <limits>
 #include <optional>
 
-#include "app/module1.h"
+#include "state/module1.h"
 
 namespace velmora {
 namespace {

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "app/module1.h"
 #include "platform/forms.h"
+#include "state/module1.h"
 #include "sweep/sweep_run.h"
 
 namespace velmora {

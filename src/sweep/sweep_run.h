@@ -2,9 +2,9 @@
 // listed window that is not kept.
 #pragma once
 
-#include "app/module1.h"
 #include "platform/forms.h"
 #include "platform/window_system.h"
+#include "state/module1.h"
 
 namespace velmora {
 

@@ -161,15 +161,28 @@ record_normal_icon() {
 }
 
 # Opens winhelper's windows, one description per line of the file it reads.
+# With "--as chrome.exe" first, a copy of winhelper under that name opens
+# them and logs to a file of its own, so that rules that look at the program
+# can be shown; window names must then differ from one helper to another.
 start_helper() {
-  E2E_LOG="$E2E_DIR/helper.log"
-  printf '%s\n' "$@" > "$E2E_DIR/helper.windows"
-  on_desktop "$E2E_BIN/winhelper.exe" --log "$(windows_path "$E2E_LOG")" \
-    --windows "$(windows_path "$E2E_DIR/helper.windows")" \
+  local program="$E2E_BIN/winhelper.exe" log="$E2E_DIR/helper.log"
+  if [ "$1" = --as ]; then
+    program="$E2E_DIR/$2" log="$E2E_DIR/helper-$2.log"
+    cp "$E2E_BIN/winhelper.exe" "$program"
+    shift 2
+  else
+    E2E_LOG=$log
+  fi
+  printf '%s\n' "$@" > "$log.windows"
+  on_desktop "$program" --log "$(windows_path "$log")" \
+    --windows "$(windows_path "$log.windows")" \
     --quit-file "$(windows_path "$E2E_DIR/helper.quit")" --lifetime 120000
-  wait_for "the helper's windows" 20 grep -qs '^[0-9]* ready' "$E2E_LOG"
+  wait_for "the helper's windows" 20 grep -qs '^[0-9]* ready' "$log"
 }
-helper_events() { awk -v e="$1" -v n="$2" '$2 == e && $3 == n { c++ } END { print c + 0 }' "$E2E_LOG"; }
+# How many times any helper logged this event for the window of this name.
+helper_events() {
+  cat "$E2E_DIR"/helper*.log | awk -v e="$1" -v n="$2" '$2 == e && $3 == n { c++ } END { print c + 0 }'
+}
 
 # Leaves nothing behind: Velmora ends as at a log-off, the helper on its quit
 # file, and whatever we started and is still there after that is killed.

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "app/module1.h"
+#include "state/module1.h"
 #include "platform/win32/forms/form.h"
 #include "platform/win32/win32_event_pump.h"
 #include "platform/win32/win32_window_system.h"

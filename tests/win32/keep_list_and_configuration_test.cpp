@@ -12,6 +12,7 @@
 
 #include "keeplist/win32/form2.h"
 #include "shell/win32/form3.h"
+#include "state/module1.h"
 
 namespace velmora::win32 {
 namespace {

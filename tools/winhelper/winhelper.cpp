@@ -15,6 +15,9 @@
 //   title=TEXT     its text; every space is kept
 //   rect=X,Y,W,H   position and size in pixels (default: the system's choice)
 //   hidden         never shown
+//   tool           a tool window (WS_EX_TOOLWINDOW)
+//   owned          owned by a hidden window of the helper
+//   no-caption     a pop-up frame without a title bar
 //   disabled       starts disabled
 //   ignore-close   logs WM_CLOSE and stays open (otherwise it is destroyed)
 //   redisable      disables itself again after each WM_CLOSE that it logs,
@@ -80,6 +83,7 @@ namespace velmora::winhelper {
 namespace {
 
 constexpr std::wstring_view kDialogClass = L"#32770";
+constexpr const wchar_t* kOwnerClass = L"WinHelperOwner";
 constexpr std::int64_t kDefaultLifetimeMs = 60000;
 constexpr DWORD kQuitFilePollMs = 50;
 
@@ -89,6 +93,9 @@ struct WindowDescription {
   std::wstring title;
   std::optional<RECT> rect;  // left, top, width, height
   bool hidden = false;
+  bool tool = false;
+  bool owned = false;
+  bool no_caption = false;
   bool disabled = false;
   bool ignore_close = false;
   bool redisable = false;
@@ -175,6 +182,9 @@ RECT ParseRect(const std::string& value) {
 void ApplyFlag(WindowDescription& window, const std::string& key) {
   static const std::map<std::string, bool WindowDescription::*> kFlags = {
       {"hidden", &WindowDescription::hidden},
+      {"tool", &WindowDescription::tool},
+      {"owned", &WindowDescription::owned},
+      {"no-caption", &WindowDescription::no_caption},
       {"disabled", &WindowDescription::disabled},
       {"ignore-close", &WindowDescription::ignore_close},
       {"redisable", &WindowDescription::redisable},
@@ -400,9 +410,21 @@ class WindowSet {
       return dialog;
     }
     RegisterWindowClass(instance_, description.class_name);
-    return ::CreateWindowExW(0, description.class_name.c_str(), title.c_str(),
-                             WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 320, 200,
-                             nullptr, nullptr, instance_, nullptr);
+    const DWORD style = description.no_caption ? WS_POPUP | WS_THICKFRAME : WS_OVERLAPPEDWINDOW;
+    return ::CreateWindowExW(description.tool ? WS_EX_TOOLWINDOW : 0,
+                             description.class_name.c_str(), title.c_str(), style, CW_USEDEFAULT,
+                             CW_USEDEFAULT, 320, 200, description.owned ? Owner() : nullptr,
+                             nullptr, instance_, nullptr);
+  }
+
+  // One hidden window owns every owned window of the set; it goes last.
+  HWND Owner() {
+    if (!owner_) {
+      RegisterWindowClass(instance_, kOwnerClass);
+      owner_.reset(::CreateWindowExW(0, kOwnerClass, L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
+                                     nullptr, instance_, nullptr));
+    }
+    return owner_.get();
   }
 
   void AddChildren(HWND parent, const WindowDescription& description,
@@ -487,6 +509,7 @@ class WindowSet {
   HINSTANCE instance_;
   std::map<HWND, std::unique_ptr<Instance>> instances_;
   std::vector<PendingReopen> pending_;
+  win32::UniqueWindow owner_;
 };
 
 void PumpPending() {

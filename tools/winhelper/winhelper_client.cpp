@@ -32,6 +32,18 @@ std::wstring UniqueTempPath() {
   return file;
 }
 
+// A copy of the helper under another name, in a folder of its own so that
+// concurrent tests never share one.
+std::wstring CopyHelper(const std::wstring& helper, const std::wstring& folder,
+                        const std::wstring& program) {
+  const std::wstring copy = folder + L"\\" + program;
+  if (!::CreateDirectoryW(folder.c_str(), nullptr) ||
+      !::CopyFileW(helper.c_str(), copy.c_str(), TRUE)) {
+    throw std::runtime_error("cannot copy winhelper.exe");
+  }
+  return copy;
+}
+
 void WriteWindows(const std::wstring& path, const std::vector<std::string>& windows) {
   std::ofstream file(path.c_str(), std::ios::binary | std::ios::trunc);
   for (const std::string& window : windows) file << window << '\n';
@@ -79,7 +91,11 @@ HelperProcess::HelperProcess(const std::vector<std::string>& windows, Options op
   const std::wstring event_name = L"velmora-winhelper-" + log_path_.substr(log_path_.rfind(L'\\') + 1);
   stop_event_.reset(::CreateEventW(nullptr, TRUE, FALSE, event_name.c_str()));
 
-  const std::wstring helper = HelperPath();
+  std::wstring helper = HelperPath();
+  if (!options.program.empty()) {
+    copy_ = CopyHelper(helper, log_path_ + L".bin", options.program);
+    helper = copy_;
+  }
   std::wstring command_line = L"\"" + helper + L"\" --log \"" + log_path_ + L"\" --windows \"" +
                               windows_path_ + L"\" --stop-event " + event_name + L" --lifetime " +
                               std::to_wstring(options.lifetime.count());
@@ -114,6 +130,9 @@ HelperProcess::~HelperProcess() {
 void HelperProcess::RemoveFiles() const {
   ::DeleteFileW(log_path_.c_str());
   ::DeleteFileW(windows_path_.c_str());
+  if (copy_.empty()) return;
+  ::DeleteFileW(copy_.c_str());
+  ::RemoveDirectoryW(copy_.substr(0, copy_.rfind(L'\\')).c_str());
 }
 
 HelperProcess::Log HelperProcess::ReadLog() const {

@@ -25,10 +25,13 @@ class HelperProcess {
     std::chrono::milliseconds ready_timeout{10000};
     // The helper ends by itself after this, should its driver die first.
     std::chrono::milliseconds lifetime{60000};
+    // Runs a copy of the helper under this file name, such as "chrome.exe",
+    // for the tests of rules that look at the program; empty runs it as it is.
+    std::wstring program = {};
   };
 
-  // Starts winhelper.exe, which lies beside the running program, with one
-  // window description per element, and returns once the helper reports its
+  // Starts winhelper.exe, which lies beside the running program (or a copy of
+  // it under another name), with one window description per element, and returns once the helper reports its
   // windows ready. Throws std::runtime_error when it fails to start, exits
   // early or is not ready in time.
   explicit HelperProcess(const std::vector<std::string>& windows);
@@ -56,6 +59,8 @@ class HelperProcess {
 
   std::wstring log_path_;
   std::wstring windows_path_;
+  // The renamed copy of the helper, if any, alone in its folder.
+  std::wstring copy_;
   win32::UniqueKernelHandle stop_event_;
   win32::UniqueKernelHandle process_;
   DWORD process_id_ = 0;

@@ -13,6 +13,11 @@ const char* KindName(CallKind kind) {
     case CallKind::kEnumWindows: return "EnumWindows";
     case CallKind::kClassName: return "ClassName";
     case CallKind::kWindowText: return "WindowText";
+    case CallKind::kStyle: return "Style";
+    case CallKind::kExStyle: return "ExStyle";
+    case CallKind::kOwner: return "Owner";
+    case CallKind::kProcessId: return "ProcessId";
+    case CallKind::kProcessImageName: return "ProcessImageName";
     case CallKind::kEnableWindow: return "EnableWindow";
     case CallKind::kPostMessage: return "PostMessage";
     case CallKind::kAsyncKeyState: return "AsyncKeyState";
@@ -117,18 +122,57 @@ void SimDesktop::EnumWindows(const EnumCallback& callback) {
   }
 }
 
+const WindowSpec* SimDesktop::Find(WindowHandle window) const {
+  auto found = windows_.find(window);
+  return found == windows_.end() ? nullptr : &found->second.state;
+}
+
 std::string SimDesktop::ClassName(WindowHandle window, int max_count) {
   Record(CallKind::kClassName, window);
-  auto found = windows_.find(window);
-  if (found == windows_.end()) return {};
-  return CutWindowText(Utf8ToUtf16(found->second.state.class_name), max_count);
+  const WindowSpec* state = Find(window);
+  return state ? CutWindowText(Utf8ToUtf16(state->class_name), max_count) : std::string();
 }
 
 std::string SimDesktop::WindowText(WindowHandle window, int max_count) {
   Record(CallKind::kWindowText, window);
-  auto found = windows_.find(window);
-  if (found == windows_.end()) return {};
-  return CutWindowText(Utf8ToUtf16(found->second.state.title), max_count);
+  const WindowSpec* state = Find(window);
+  return state ? CutWindowText(Utf8ToUtf16(state->title), max_count) : std::string();
+}
+
+std::uint32_t SimDesktop::Style(WindowHandle window) {
+  Record(CallKind::kStyle, window);
+  const WindowSpec* state = Find(window);
+  if (state == nullptr) return 0;
+  return (state->style & ~kWsVisible) | (state->visible ? kWsVisible : 0);
+}
+
+std::uint32_t SimDesktop::ExStyle(WindowHandle window) {
+  Record(CallKind::kExStyle, window);
+  const WindowSpec* state = Find(window);
+  return state ? state->ex_style : 0;
+}
+
+WindowHandle SimDesktop::Owner(WindowHandle window) {
+  Record(CallKind::kOwner, window);
+  const WindowSpec* state = Find(window);
+  return state ? state->owner : 0;
+}
+
+// Process ids are multiples of 4, as on Windows, and never 0.
+std::uint32_t SimDesktop::ProcessId(WindowHandle window) {
+  Record(CallKind::kProcessId, window);
+  const WindowSpec* state = Find(window);
+  if (state == nullptr) return 0;
+  auto found = std::find(programs_.begin(), programs_.end(), state->program);
+  if (found == programs_.end()) found = programs_.insert(programs_.end(), state->program);
+  return static_cast<std::uint32_t>(found - programs_.begin() + 1) * 4;
+}
+
+std::optional<std::string> SimDesktop::ProcessImageName(std::uint32_t process_id) {
+  Record(CallKind::kProcessImageName, 0, process_id);
+  const std::size_t index = process_id / 4;
+  if (process_id % 4 != 0 || index == 0 || index > programs_.size()) return std::nullopt;
+  return programs_[index - 1];
 }
 
 void SimDesktop::EnableWindow(WindowHandle window, bool enable) {

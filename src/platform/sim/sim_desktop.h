@@ -36,12 +36,24 @@ struct WindowSpec {
   // Ordinary windows go away when they receive WM_CLOSE.
   bool closes_on_wm_close = true;
   Rect rect;
+  // The style bits apart from WS_VISIBLE, which `visible` gives.
+  std::uint32_t style = kWsCaption;
+  std::uint32_t ex_style = 0;
+  WindowHandle owner = 0;
+  // The image path of the program that made the window; nothing when it
+  // cannot be read. Windows of one program share one process.
+  std::optional<std::string> program = "";
 };
 
 enum class CallKind {
   kEnumWindows,
   kClassName,
   kWindowText,
+  kStyle,
+  kExStyle,
+  kOwner,
+  kProcessId,
+  kProcessImageName,
   kEnableWindow,
   kPostMessage,
   kAsyncKeyState,
@@ -52,7 +64,7 @@ enum class CallKind {
 };
 
 // One call received. `argument` is the message posted, the enable flag, the
-// virtual key or the icon action, whichever the call has; the message
+// virtual key, the icon action or the process id, whichever the call has; the message
 // parameters are kept so that a test sees any that is not 0.
 struct Call {
   CallKind kind;
@@ -99,6 +111,11 @@ class SimDesktop final : public WindowSystem {
   void EnumWindows(const EnumCallback& callback) override;
   std::string ClassName(WindowHandle window, int max_count) override;
   std::string WindowText(WindowHandle window, int max_count) override;
+  std::uint32_t Style(WindowHandle window) override;
+  std::uint32_t ExStyle(WindowHandle window) override;
+  WindowHandle Owner(WindowHandle window) override;
+  std::uint32_t ProcessId(WindowHandle window) override;
+  std::optional<std::string> ProcessImageName(std::uint32_t process_id) override;
   void EnableWindow(WindowHandle window, bool enable) override;
   void PostMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wparam,
                    std::intptr_t lparam) override;
@@ -118,10 +135,13 @@ class SimDesktop final : public WindowSystem {
   WindowHandle NewHandle();
   WindowHandle Insert(WindowHandle handle, WindowHandle parent, WindowSpec state);
   WindowHandle InnermostAt(WindowHandle window, Point point) const;
+  const WindowSpec* Find(WindowHandle window) const;
   void Record(CallKind kind, WindowHandle window = 0, std::int64_t argument = 0);
 
   std::map<WindowHandle, SimWindow> windows_;
   std::vector<WindowHandle> z_order_;  // top-level windows, front first
+  // One process per program, numbered in the order they are first met.
+  std::vector<std::optional<std::string>> programs_;
   WindowHandle next_handle_ = 0x10010;
   Point cursor_;
   std::set<std::int32_t> keys_down_;

@@ -7,12 +7,15 @@
 #include <string>
 
 #include "platform/text.h"
+#include "platform/win32/unique_handle.h"
 
 namespace velmora::win32 {
 namespace {
 
 // How long a window that is to change its enabled state may take to answer.
 constexpr UINT kAnswerTimeoutMs = 200;
+// The longest path Windows hands out, in UTF-16 units with the NUL.
+constexpr DWORD kLongestPath = 32768;
 
 static_assert(sizeof(void*) != 4 || NOTIFYICONDATAA_V1_SIZE == TrayIconRecord::kSize,
               "on 32-bit Windows the tray record is the native first-form record");
@@ -79,6 +82,37 @@ std::string Win32WindowSystem::ClassName(WindowHandle window, int max_count) {
 
 std::string Win32WindowSystem::WindowText(WindowHandle window, int max_count) {
   return ReadText(&::GetWindowTextW, ToHwnd(window), max_count);
+}
+
+std::uint32_t Win32WindowSystem::Style(WindowHandle window) {
+  return static_cast<std::uint32_t>(::GetWindowLongW(ToHwnd(window), GWL_STYLE));
+}
+
+std::uint32_t Win32WindowSystem::ExStyle(WindowHandle window) {
+  return static_cast<std::uint32_t>(::GetWindowLongW(ToHwnd(window), GWL_EXSTYLE));
+}
+
+WindowHandle Win32WindowSystem::Owner(WindowHandle window) {
+  return ToWindowHandle(::GetWindow(ToHwnd(window), GW_OWNER));
+}
+
+std::uint32_t Win32WindowSystem::ProcessId(WindowHandle window) {
+  DWORD process_id = 0;
+  ::GetWindowThreadProcessId(ToHwnd(window), &process_id);
+  return process_id;
+}
+
+// The least access that reads an image name, which Windows grants even for
+// most processes of other users and of higher integrity; the handle is
+// closed as soon as the name is read.
+std::optional<std::string> Win32WindowSystem::ProcessImageName(std::uint32_t process_id) {
+  const UniqueKernelHandle process(
+      ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process_id));
+  if (!process) return std::nullopt;
+  std::wstring path(kLongestPath, L'\0');
+  DWORD length = kLongestPath;
+  if (!::QueryFullProcessImageNameW(process.get(), 0, path.data(), &length)) return std::nullopt;
+  return Utf16ToUtf8(std::u16string(path.begin(), path.begin() + length));
 }
 
 // A window that does not answer keeps its state; the sweep's next pass tries

@@ -14,6 +14,11 @@ class Win32WindowSystem final : public WindowSystem {
   void EnumWindows(const EnumCallback& callback) override;
   std::string ClassName(WindowHandle window, int max_count) override;
   std::string WindowText(WindowHandle window, int max_count) override;
+  std::uint32_t Style(WindowHandle window) override;
+  std::uint32_t ExStyle(WindowHandle window) override;
+  WindowHandle Owner(WindowHandle window) override;
+  std::uint32_t ProcessId(WindowHandle window) override;
+  std::optional<std::string> ProcessImageName(std::uint32_t process_id) override;
   void EnableWindow(WindowHandle window, bool enable) override;
   void PostMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wparam,
                    std::intptr_t lparam) override;

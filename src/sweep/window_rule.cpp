@@ -1,0 +1,130 @@
+#include "sweep/window_rule.h"
+
+#include <algorithm>
+#include <span>
+#include <string_view>
+
+namespace velmora {
+namespace {
+
+enum class ClassMatch { kWhole, kPrefix };
+
+// One case of the rule. Every comparison of a class or a title is exact and
+// case-sensitive; program names are compared in ASCII lower case.
+struct WindowRule {
+  std::string_view window_class = {};
+  // The clean title must end with it; any title that is not empty does when
+  // it is empty.
+  std::string_view title_suffix = {};
+  // A class that browsers share with other programs: only the visible,
+  // captioned, unowned frames that these programs made qualify.
+  std::span<const std::string_view> programs = {};
+  ClassMatch match = ClassMatch::kWhole;
+  // Counts only when dialog boxes do.
+  bool dialog_box = false;
+};
+
+// Chromium's and Gecko's classes are also those of every Electron program
+// (Visual Studio Code, Slack, Discord...), of WebView2 hosts and of
+// Thunderbird, whose windows hold the user's work: only these programs' own
+// frames are browsers. Adding a browser is one name here.
+constexpr std::string_view kChromiumPrograms[] = {"chrome.exe", "msedge.exe",  "brave.exe",
+                                                  "opera.exe",  "vivaldi.exe", "chromium.exe"};
+constexpr std::string_view kGeckoPrograms[] = {"firefox.exe", "librewolf.exe", "waterfox.exe",
+                                               "floorp.exe", "zen.exe"};
+
+constexpr WindowRule kWindowRules[] = {
+    {.window_class = "IEFrame"},
+    {.window_class = "BLDOPERA"},
+    {.window_class = "Afx:400000:b", .title_suffix = "Netscape", .match = ClassMatch::kPrefix},
+    {.window_class = "#32770", .dialog_box = true},
+    {.window_class = "Chrome_WidgetWin_1", .programs = kChromiumPrograms},
+    {.window_class = "MozillaWindowClass", .programs = kGeckoPrograms},
+};
+
+const WindowRule* FindRule(std::string_view class_name, DialogBoxes dialogs) {
+  for (const WindowRule& rule : kWindowRules) {
+    const bool matches = rule.match == ClassMatch::kPrefix
+                             ? class_name.starts_with(rule.window_class)
+                             : class_name == rule.window_class;
+    if (matches && (!rule.dialog_box || dialogs == DialogBoxes::kCounted)) return &rule;
+  }
+  return nullptr;
+}
+
+bool IsFamilyProgram(const WindowRule& rule, const ProgramNames::Name& name) {
+  return name &&
+         std::find(rule.programs.begin(), rule.programs.end(), *name) != rule.programs.end();
+}
+
+// What a browser's main frame looks like, as opposed to the hidden, tool and
+// owned windows (pop-up menus, tooltips, drag images) of the same class.
+bool IsMainFrame(WindowSystem& desktop, WindowHandle window) {
+  const std::uint32_t style = desktop.Style(window);
+  return (style & kWsVisible) != 0 && (style & kWsCaption) == kWsCaption &&
+         (desktop.ExStyle(window) & kWsExToolWindow) == 0 && desktop.Owner(window) == 0;
+}
+
+// The process id comes first: a process met earlier in the scan is judged by
+// its program alone, so each further window of a program outside the family
+// costs one call. A process is read only for a window that passed the style
+// checks.
+bool IsBrowserFrame(WindowSystem& desktop, WindowHandle window, const WindowRule& rule,
+                    ProgramNames& programs) {
+  const std::uint32_t process = desktop.ProcessId(window);
+  const ProgramNames::Name* known = programs.Known(process);
+  if (known != nullptr && !IsFamilyProgram(rule, *known)) return false;
+  return IsMainFrame(desktop, window) && IsFamilyProgram(rule, programs.Read(desktop, process));
+}
+
+std::string FileNameInLowerCase(std::string_view path) {
+  std::string name(path.substr(path.find_last_of("\\/") + 1));
+  std::transform(name.begin(), name.end(), name.begin(), [](char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  });
+  return name;
+}
+
+}  // namespace
+
+const ProgramNames::Name* ProgramNames::Known(std::uint32_t process_id) const {
+  const auto found = std::find_if(names_.begin(), names_.end(),
+                                  [&](const auto& entry) { return entry.first == process_id; });
+  return found == names_.end() ? nullptr : &found->second;
+}
+
+const ProgramNames::Name& ProgramNames::Read(WindowSystem& desktop, std::uint32_t process_id) {
+  if (const Name* known = Known(process_id)) return *known;
+  Name name = desktop.ProcessImageName(process_id);
+  if (name) name = FileNameInLowerCase(*name);
+  return names_.emplace_back(process_id, std::move(name)).second;
+}
+
+std::string GetCleanTitle(WindowSystem& desktop, WindowHandle window) {
+  std::string title = desktop.WindowText(window, kTitleMaxCount);
+  std::erase(title, '\0');
+  const auto first = title.find_first_not_of(' ');
+  if (first == std::string::npos) return {};
+  const auto last = title.find_last_not_of(' ');
+  return title.substr(first, last - first + 1);
+}
+
+std::optional<std::string> QualifyWindow(WindowSystem& desktop, WindowHandle window,
+                                         DialogBoxes dialogs, ProgramNames& programs) {
+  const WindowRule* rule = FindRule(desktop.ClassName(window, kClassNameBufferSize), dialogs);
+  if (rule == nullptr) return std::nullopt;
+  if (!rule->programs.empty() && !IsBrowserFrame(desktop, window, *rule, programs)) {
+    return std::nullopt;
+  }
+  std::string title = GetCleanTitle(desktop, window);
+  if (title.empty() || !title.ends_with(rule->title_suffix)) return std::nullopt;
+  return title;
+}
+
+std::optional<std::string> QualifyWindow(WindowSystem& desktop, WindowHandle window,
+                                         DialogBoxes dialogs) {
+  ProgramNames programs;
+  return QualifyWindow(desktop, window, dialogs, programs);
+}
+
+}  // namespace velmora
