@@ -63,11 +63,12 @@ old_zip=$(echo "$work"/old/Velmora-*-portable) new_zip=$work/new/Velmora-1.0.1-p
 cmp "$old_zip/x64/Velmora.exe" "$X64_BUILD/Velmora.exe" || fail "the zip's x64 program is not the build's"
 cmp "$old_zip/x86/Velmora.exe" "$X86_BUILD/Velmora.exe" || fail "the zip's x86 program is not the build's"
 
-# Each installer packs its architecture's program as built.
+# Each installer packs its architecture's program as built, and nothing else.
 for build in "$old_x64 $X64_BUILD" "$old_x86 $X86_BUILD"; do
   read -r msi reference <<< "$build"
-  msiextract -C "${msi%.msi}" "$msi" > /dev/null
-  cmp "${msi%.msi}/Program Files/Velmora/Velmora.exe" "$reference/Velmora.exe" ||
+  packed=$(msiextract -C "${msi%.msi}" "$msi")
+  [[ $packed =~ ^(Program\ Files/)?Velmora/Velmora\.exe$ ]] || fail "$(basename "$msi") packs: $packed"
+  cmp "${msi%.msi}/$packed" "$reference/Velmora.exe" ||
     fail "$(basename "$msi") does not hold the build's program"
 done
 
