@@ -3,6 +3,12 @@ add_link_options(-static -static-libgcc -static-libstdc++)
 # Each function in a section of its own, so that the linker can drop the ones
 # nothing calls.
 add_compile_options(-ffunction-sections -fdata-sections)
+# Reproducible programs: the same sources give the same bytes whenever and
+# wherever they are built. The linker would stamp the link time into the PE
+# header, and __FILE__ or debug data would carry the build folder.
+add_link_options(-Wl,--no-insert-timestamp)
+add_compile_options($<$<COMPILE_LANGUAGE:CXX>:-ffile-prefix-map=${PROJECT_SOURCE_DIR}/=>
+                    $<$<COMPILE_LANGUAGE:CXX>:-ffile-prefix-map=${PROJECT_BINARY_DIR}/=>)
 
 enable_language(RC)
 # Velmora.exe: its entry point and resources, over the library of its forms.
