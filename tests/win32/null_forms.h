@@ -1,10 +1,17 @@
 // Forms for driving a sweep run without the program's own windows: nothing to
-// unload and no icon to show.
+// unload, no icon to show, no list to fill.
 #pragma once
 
 #include "platform/forms.h"
 
 namespace velmora::testing {
+
+class NullListBox final : public ListBoxView {
+ public:
+  void Clear() override {}
+  void AddItem(std::string_view) override {}
+  void Refresh() override {}
+};
 
 class NullForms final : public Forms {
  public:
