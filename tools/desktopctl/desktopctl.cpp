@@ -21,16 +21,19 @@
 //   end-session      sends WM_QUERYENDSESSION to every window of Velmora's
 //                    process, then WM_ENDSESSION, as a log-off does; writes
 //                    "query <n answered TRUE> of <n windows>"
-//   log-off          end-session, then waits for Velmora's process to end:
+//   log-off [CLASS]  end-session, then waits for Velmora's process to end:
 //                    "query <n> of <n> ended <ms>" with the time from the
 //                    first WM_QUERYENDSESSION to the end of the process, or
 //                    "query <n> of <n> running" after 10 s
-//   start-until-icon PROGRAM
+//   start-until-icon PROGRAM [CLASS]
 //                    starts PROGRAM (Velmora.exe) and waits for its tray
 //                    icon: "icon <ms> pid <process id>" with the time from
 //                    just before CreateProcess to the first moment the
 //                    notification area knows the icon (asked every
 //                    millisecond), or "no-icon pid <process id>" after 30 s
+// With CLASS, log-off and start-until-icon act on the program whose first
+// top-level window has that class, and whose icon has id 1, instead of
+// Velmora: the benchmarks time a minimal tray program that way.
 //   tray-double-click
 //                    posts Velmora's main window the tray's callback message
 //                    for a double-click: "posted <ms>", the time of posting
@@ -66,6 +69,12 @@ constexpr DWORD kLogOffWaitMs = 10000;
 constexpr std::int64_t kIconWaitMs = 30000;
 
 HWND VelmoraMainWindow() { return ::FindWindowW(L"VelmoraForm", L"Form1"); }
+
+// The window that owns the tray icon of the program named by CLASS, or
+// Velmora's main window when no class is given.
+HWND ProgramWindow(const std::wstring& class_name) {
+  return class_name.empty() ? VelmoraMainWindow() : ::FindWindowW(class_name.c_str(), nullptr);
+}
 
 std::wstring Text(HWND window, int (*read)(HWND, LPWSTR, int)) {
   std::wstring buffer(512, L'\0');
@@ -191,20 +200,20 @@ std::string TaskbarCreated(int count) {
   return "broadcast\n";
 }
 
-DWORD VelmoraProcessId() {
-  DWORD velmora = 0;
-  ::GetWindowThreadProcessId(VelmoraMainWindow(), &velmora);
-  return velmora;
+DWORD ProgramProcessId(const std::wstring& class_name) {
+  DWORD program = 0;
+  ::GetWindowThreadProcessId(ProgramWindow(class_name), &program);
+  return program;
 }
 
 // Without its trailing newline, so that LogOff can extend it.
-std::string EndSession() {
-  const DWORD velmora = VelmoraProcessId();
+std::string EndSession(const std::wstring& class_name = {}) {
+  const DWORD program = ProgramProcessId(class_name);
   std::vector<HWND> windows;
   for (HWND window : TopLevelWindows()) {
     DWORD process = 0;
     ::GetWindowThreadProcessId(window, &process);
-    if (velmora != 0 && process == velmora) windows.push_back(window);
+    if (program != 0 && process == program) windows.push_back(window);
   }
   int agreed = 0;
   for (HWND window : windows) {
@@ -223,11 +232,11 @@ std::string EndSession() {
   return "query " + std::to_string(agreed) + " of " + std::to_string(windows.size());
 }
 
-std::string LogOff() {
+std::string LogOff(const std::wstring& class_name) {
   const velmora::win32::UniqueKernelHandle process(
-      ::OpenProcess(SYNCHRONIZE, FALSE, VelmoraProcessId()));
+      ::OpenProcess(SYNCHRONIZE, FALSE, ProgramProcessId(class_name)));
   const ULONGLONG start = ::GetTickCount64();
-  std::string result = EndSession();
+  std::string result = EndSession(class_name);
   if (process && ::WaitForSingleObject(process.get(), kLogOffWaitMs) == WAIT_OBJECT_0) {
     return result + " ended " + std::to_string(::GetTickCount64() - start) + "\n";
   }
@@ -237,15 +246,15 @@ std::string LogOff() {
 // NIM_MODIFY that changes nothing succeeds only for an icon the notification
 // area holds, so it tells when the icon has been added without looking at
 // the screen.
-bool VelmoraIconPresent() {
+bool IconPresent(const std::wstring& class_name) {
   NOTIFYICONDATAW record{};
   record.cbSize = sizeof(record);
-  record.hWnd = VelmoraMainWindow();
+  record.hWnd = ProgramWindow(class_name);
   record.uID = kVelmoraIconId;
   return record.hWnd != nullptr && ::Shell_NotifyIconW(NIM_MODIFY, &record);
 }
 
-std::string StartUntilIcon(const std::wstring& program) {
+std::string StartUntilIcon(const std::wstring& program, const std::wstring& class_name) {
   std::wstring command_line = L"\"" + program + L"\"";
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
@@ -260,7 +269,7 @@ std::string StartUntilIcon(const std::wstring& program) {
   const std::string pid = " pid " + std::to_string(started.dwProcessId) + "\n";
   const std::int64_t deadline = start + kIconWaitMs;
   while (velmora::winhelper::MonotonicMilliseconds() < deadline) {
-    if (VelmoraIconPresent()) {
+    if (IconPresent(class_name)) {
       return "icon " + std::to_string(velmora::winhelper::MonotonicMilliseconds() - start) + pid;
     }
     ::Sleep(1);
@@ -313,8 +322,8 @@ int wmain(int argc, wchar_t** argv) {
   if (argc < 4 || std::wstring(argv[1]) != L"--out") {
     std::fputs(
         "usage: desktopctl.exe --out FILE "
-        "list|forget-icon|taskbar-created [COUNT]|end-session|log-off|rect CLASS TITLE|"
-        "controls CLASS TITLE|start-until-icon PROGRAM|tray-double-click|usage CLASS\n",
+        "list|forget-icon|taskbar-created [COUNT]|end-session|log-off [CLASS]|rect CLASS TITLE|"
+        "controls CLASS TITLE|start-until-icon PROGRAM [CLASS]|tray-double-click|usage CLASS\n",
         stderr);
     return 2;
   }
@@ -325,8 +334,10 @@ int wmain(int argc, wchar_t** argv) {
     result = Rect(argv[4], argv[5]);
   } else if (command == L"controls" && arguments == 2) {
     result = Controls(argv[4], argv[5]);
-  } else if (command == L"start-until-icon" && arguments == 1) {
-    result = StartUntilIcon(argv[4]);
+  } else if (command == L"start-until-icon" && (arguments == 1 || arguments == 2)) {
+    result = StartUntilIcon(argv[4], arguments == 2 ? argv[5] : L"");
+  } else if (command == L"log-off" && arguments <= 1) {
+    result = LogOff(arguments == 1 ? argv[4] : L"");
   } else if (command == L"usage" && arguments == 1) {
     result = Usage(argv[4]);
   } else if (command == L"taskbar-created" && arguments <= 1) {
@@ -340,8 +351,6 @@ int wmain(int argc, wchar_t** argv) {
     result = ForgetIcon();
   } else if (command == L"end-session") {
     result = EndSession() + "\n";
-  } else if (command == L"log-off") {
-    result = LogOff();
   } else if (command == L"tray-double-click") {
     result = TrayDoubleClick();
   } else {
