@@ -4,12 +4,13 @@
 // every message another thread sends it. The timer messages of its own forms
 // are the wake-ups the program asks for (the keep-list window's capture
 // timer); the rest, other windows' timers among them, are wake-ups it does
-// not ask for. The pointer is put in a corner of the screen first, away from
-// every form: a tooltip polls for as long as the pointer rests on its tool. Wine's own work in the process (its server
-// requests, the X events it handles inside the message wait) brings no message
-// and is not counted, which an outside count of thread switches cannot tell
-// apart. Velmora.exe itself is left as it is: no option, file or setting of
-// its own serves the count.
+// not ask for. Wine's own work in the process (its server requests, the X
+// events it handles inside the message wait) brings no message and is not
+// counted, which an outside count of thread switches cannot tell apart.
+// Velmora.exe itself is left as it is: no option, file or setting of its own
+// serves the count. The pointer is put in a corner of the screen first, away
+// from every form: a tooltip polls for as long as the pointer rests on its
+// tool.
 //
 // Usage: idle_bench_win32 SECONDS [keep-list]
 // Waits a few seconds for the forms to settle, counts for SECONDS, then ends

@@ -12,7 +12,8 @@ met() { calc '(v <= t) ? "yes" : "no"' "v=$1" "t=$2"; }
 # "<median> <least> <greatest>" of the numbers given; the lower middle one
 # for an even count.
 summary() {
-  printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)], v[1], v[NR] }'
+  printf '%s\n' "$@" | sort -g |
+    awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)], v[1], v[NR] }'
 }
 median() { summary "$@" | awk '{ print $1 }'; }
 # A ratio as the report shows it: "<median> (<least>-<greatest>)".

@@ -108,6 +108,7 @@ if(BUILD_TESTING)
   # Their short form is a test: it fails when the program scans, sweeps or
   # idles far above its floor.
   add_test(NAME bench_short
-           COMMAND bash ${PROJECT_SOURCE_DIR}/tests/bench/short_bench_test.sh $<TARGET_FILE_DIR:Velmora>)
+           COMMAND bash ${PROJECT_SOURCE_DIR}/tests/bench/short_bench_test.sh
+                   $<TARGET_FILE_DIR:Velmora>)
   set_tests_properties(bench_short PROPERTIES TIMEOUT 120 RUN_SERIAL TRUE)
 endif()

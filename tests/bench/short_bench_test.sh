@@ -29,7 +29,10 @@ check "fresh scan over $windows windows against the bare walk ($scan ms / $bare 
   "$(calc 's / b' "s=$scan" "b=$bare")" "$SCAN_LIMIT"
 
 mapfile -t sweeps < <(sweep_cpu_ratios "$BIN" "$PASSES" "$REPETITIONS" | awk '{ print $1 }')
-[ "${#sweeps[@]}" -eq "$REPETITIONS" ] || { echo "FAILED: the sweep benchmark did not run" >&2; exit 1; }
+if [ "${#sweeps[@]}" -ne "$REPETITIONS" ]; then
+  echo "FAILED: the sweep benchmark did not run" >&2
+  exit 1
+fi
 check "sweep run CPU against the bare calls (${sweeps[*]})" "$(median "${sweeps[@]}")" \
   "$SWEEP_LIMIT"
 
