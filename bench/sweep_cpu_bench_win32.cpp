@@ -3,9 +3,9 @@
 // one second apart, making only the calls a pass needs (the walk, a class
 // read per window, a title read, the enabled check and the two posts per
 // qualifying window) straight through user32. Each bare pass is made in one
-// of the run's waits, so the two alternate pass by pass. A
-// spinning wait, which reads the clock and pumps messages without ever
-// sleeping, is the second reference.
+// of the run's waits, so the two alternate pass by pass. A spinning wait,
+// which reads the clock and pumps messages without ever sleeping, is the
+// second reference.
 //
 // Usage: sweep_cpu_bench_win32 LINUX-PID PASSES REPETITIONS
 // LINUX-PID is this process's own process id on Linux (the id of the shell
@@ -52,9 +52,9 @@ class LinuxProcessClock {
   Seconds Now() const {
     long long nanoseconds = 0;
     WIN32_FIND_DATAW task{};
-    const std::unique_ptr<void, decltype(&::FindClose)> search(
-        ::FindFirstFileW((tasks_ + L"*").c_str(), &task), &::FindClose);
-    if (search.get() == INVALID_HANDLE_VALUE) throw std::runtime_error("no such Linux process");
+    const HANDLE first = ::FindFirstFileW((tasks_ + L"*").c_str(), &task);
+    if (first == INVALID_HANDLE_VALUE) throw std::runtime_error("no such Linux process");
+    const std::unique_ptr<void, decltype(&::FindClose)> search(first, &::FindClose);
     do {
       if (task.cFileName[0] != L'.') nanoseconds += ThreadNanoseconds(tasks_ + task.cFileName);
     } while (::FindNextFileW(search.get(), &task));
