@@ -31,9 +31,6 @@
 //                    just before CreateProcess to the first moment the
 //                    notification area knows the icon (asked every
 //                    millisecond), or "no-icon pid <process id>" after 30 s
-// With CLASS, log-off and start-until-icon act on the program whose first
-// top-level window has that class, and whose icon has id 1, instead of
-// Velmora: the benchmarks time a minimal tray program that way.
 //   tray-double-click
 //                    posts Velmora's main window the tray's callback message
 //                    for a double-click: "posted <ms>", the time of posting
@@ -42,6 +39,9 @@
 //                    window of that class, hidden or not, from
 //                    GetProcessMemoryInfo: "pid <process id> private <bytes>
 //                    working-set <bytes>"
+// With CLASS, log-off and start-until-icon act on the program whose first
+// top-level window has that class, and whose icon has id 1, instead of
+// Velmora: the benchmarks time a minimal tray program that way.
 // The result goes to FILE (UTF-8) in one piece once the command is done, so a
 // script may poll for it. Exit code 0, or 2 for a malformed command line.
 #include <windows.h>
