@@ -9,9 +9,10 @@
 set -euo pipefail
 source "$(dirname "$0")/../../bench/lib.sh"
 readonly BIN=$1 SCAN_LIMIT=1.6 SWEEP_LIMIT=1.5
-# Three repetitions of two passes each: a median that one disturbed
-# repetition cannot move.
-readonly PASSES=2 REPETITIONS=3 IDLE_SECONDS=5
+# Three repetitions of three passes each, judged on the least: a busy machine
+# can double the processor time of a few passes now and then, in any
+# repetition, where a program that spins or scans twice pays more in every one.
+readonly PASSES=3 REPETITIONS=3 IDLE_SECONDS=5
 
 failed=0
 check() {
@@ -33,8 +34,8 @@ if [ "${#sweeps[@]}" -ne "$REPETITIONS" ]; then
   echo "FAILED: the sweep benchmark did not run" >&2
   exit 1
 fi
-check "sweep run CPU against the bare calls (${sweeps[*]})" "$(median "${sweeps[@]}")" \
-  "$SWEEP_LIMIT"
+read -r _ least _ < <(summary "${sweeps[@]}")
+check "sweep run CPU against the bare calls, the least of ${sweeps[*]}" "$least" "$SWEEP_LIMIT"
 
 read -r _ timer other _ < <(wine "$BIN/idle_bench_win32.exe" "$IDLE_SECONDS" | grep '^wake-ups ')
 check "wake-ups of the idle program in $IDLE_SECONDS s" "$((timer + other))" 0
