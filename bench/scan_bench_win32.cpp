@@ -8,7 +8,10 @@
 // the class has qualified, and a process's name once per scan, so the two
 // should stay close.
 //
-// Prints one line per desktop, for scripts/bench to put in its table:
+// Usage: scan_bench_win32 [MOST-WINDOWS]
+// measures only the desktops of at most MOST-WINDOWS windows when given (the
+// short check in the tests measures the smallest). Prints one line per
+// desktop, for scripts/bench to put in its table:
 //   scan <windows> <scan ms> <enum+class ms> <top-level windows> <listed>
 //        <process look-ups per scan> <processes with Chromium-class frames>
 // with the medians of the two times.
@@ -18,7 +21,9 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdio>
+#include <cstdlib>
 #include <iterator>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -133,10 +138,11 @@ void Measure(const Desktop& desktop) {
 }  // namespace
 }  // namespace velmora::bench
 
-int main() {
+int main(int argc, char** argv) {
+  const int most_windows = argc > 1 ? std::atoi(argv[1]) : std::numeric_limits<int>::max();
   for (const velmora::bench::Desktop desktop : {velmora::bench::Desktop{1000, 51},
                                                 velmora::bench::Desktop{5000, 15}}) {
-    velmora::bench::Measure(desktop);
+    if (desktop.windows <= most_windows) velmora::bench::Measure(desktop);
   }
   return 0;
 }

@@ -105,15 +105,31 @@ if(BUILD_TESTING)
            COMMAND bash ${PROJECT_SOURCE_DIR}/tests/e2e/run_prefix_test.sh $<TARGET_FILE_DIR:Velmora>)
   set_tests_properties(e2e_run_prefix PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 240 RUN_SERIAL TRUE)
 
-  # Benchmarks print figures; they are not tests.
+  # Benchmarks print figures for scripts/bench.
   add_executable(scan_bench_win32 bench/scan_bench_win32.cpp)
   target_link_libraries(scan_bench_win32 PRIVATE winhelper_client)
   target_compile_options(scan_bench_win32 PRIVATE ${VELMORA_WARNINGS})
   add_executable(sweep_cpu_bench_win32 bench/sweep_cpu_bench_win32.cpp)
   target_link_libraries(sweep_cpu_bench_win32 PRIVATE winhelper_client)
   target_compile_options(sweep_cpu_bench_win32 PRIVATE ${VELMORA_WARNINGS})
-  add_executable(minimal_win32 WIN32 bench/minimal_win32.cpp)
-  target_include_directories(minimal_win32 PRIVATE ${PROJECT_SOURCE_DIR}/src)
-  target_compile_options(minimal_win32 PRIVATE ${VELMORA_WARNINGS})
-  target_link_options(minimal_win32 PRIVATE -municode)
+  target_link_options(sweep_cpu_bench_win32 PRIVATE -municode)
+  # Velmora's own forms and message loop, with its resources, under hooks
+  # that count what wakes the thread.
+  add_executable(idle_bench_win32 WIN32 bench/idle_bench_win32.cpp res/velmora.rc)
+  target_link_libraries(idle_bench_win32 PRIVATE velmora_forms)
+  target_compile_options(idle_bench_win32 PRIVATE ${VELMORA_WARNINGS})
+  target_link_options(idle_bench_win32 PRIVATE -municode)
+  foreach(minimal minimal_win32 minimal_tray_win32)
+    add_executable(${minimal} WIN32 bench/${minimal}.cpp)
+    target_include_directories(${minimal} PRIVATE ${PROJECT_SOURCE_DIR}/src)
+    target_compile_options(${minimal} PRIVATE ${VELMORA_WARNINGS})
+    target_link_options(${minimal} PRIVATE -municode)
+  endforeach()
+  target_link_libraries(minimal_tray_win32 PRIVATE shell32)
+  # Their short form is a test: it fails when the program scans, sweeps or
+  # idles far above its floor.
+  add_test(NAME bench_short
+           COMMAND bash ${PROJECT_SOURCE_DIR}/tests/bench/short_bench_test.sh
+                   $<TARGET_FILE_DIR:Velmora>)
+  set_tests_properties(bench_short PROPERTIES TIMEOUT 120 RUN_SERIAL TRUE)
 endif()

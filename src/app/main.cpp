@@ -23,11 +23,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   forms.LoadMainForm();
   // Without its main form the program could not be reached or quit.
   if (runtime.loaded_count() == 0) return 1;
-  MSG message{};
-  while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
-    if (win32::HandleDialogKeys(message)) continue;
-    ::TranslateMessage(&message);
-    ::DispatchMessageW(&message);
-  }
-  return static_cast<int>(message.wParam);
+  return win32::RunMessageLoop();
 }

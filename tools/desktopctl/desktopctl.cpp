@@ -22,7 +22,7 @@
 //   end-session      sends WM_QUERYENDSESSION to every window of Velmora's
 //                    process, then WM_ENDSESSION, as a log-off does; writes
 //                    "query <n answered TRUE> of <n windows>"
-//   log-off          end-session, then waits for Velmora's process to end:
+//   log-off [CLASS]  end-session, then waits for Velmora's process to end:
 //                    "query <n> of <n> ended <ms>" with the time from the
 //                    first WM_QUERYENDSESSION to the end of the process, or
 //                    "query <n> of <n> running" after 10 s
@@ -30,7 +30,7 @@
 //                    process, as taskkill without /f does, then waits for
 //                    the process to end: "closed <n> ended <ms>" with the time
 //                    from the first post, or "closed <n> running" after 10 s
-//   start-until-icon PROGRAM
+//   start-until-icon PROGRAM [CLASS]
 //                    starts PROGRAM (Velmora.exe) and waits for its tray
 //                    icon: "icon <ms> pid <process id>" with the time from
 //                    just before CreateProcess to the first moment the
@@ -44,6 +44,9 @@
 //                    window of that class, hidden or not, from
 //                    GetProcessMemoryInfo: "pid <process id> private <bytes>
 //                    working-set <bytes>"
+// With CLASS, log-off and start-until-icon act on the program whose first
+// top-level window has that class, and whose icon has id 1, instead of
+// Velmora: the benchmarks time a minimal tray program that way.
 // The result goes to FILE (UTF-8) in one piece once the command is done, so a
 // script may poll for it. Exit code 0, or 2 for a malformed command line.
 #include <windows.h>
@@ -71,6 +74,12 @@ constexpr DWORD kEndWaitMs = 10000;
 constexpr std::int64_t kIconWaitMs = 30000;
 
 HWND VelmoraMainWindow() { return ::FindWindowW(L"VelmoraForm", L"Form1"); }
+
+// The window that owns the tray icon of the program named by CLASS, or
+// Velmora's main window when no class is given.
+HWND ProgramWindow(const std::wstring& class_name) {
+  return class_name.empty() ? VelmoraMainWindow() : ::FindWindowW(class_name.c_str(), nullptr);
+}
 
 std::wstring Text(HWND window, int (*read)(HWND, LPWSTR, int)) {
   std::wstring buffer(512, L'\0');
@@ -198,26 +207,26 @@ std::string TaskbarCreated(int count) {
   return "broadcast " + std::string(hex) + "\n";
 }
 
-DWORD VelmoraProcessId() {
-  DWORD velmora = 0;
-  ::GetWindowThreadProcessId(VelmoraMainWindow(), &velmora);
-  return velmora;
+DWORD ProgramProcessId(const std::wstring& class_name) {
+  DWORD program = 0;
+  ::GetWindowThreadProcessId(ProgramWindow(class_name), &program);
+  return program;
 }
 
-std::vector<HWND> VelmoraWindows() {
-  const DWORD velmora = VelmoraProcessId();
+std::vector<HWND> ProgramWindows(const std::wstring& class_name) {
+  const DWORD program = ProgramProcessId(class_name);
   std::vector<HWND> windows;
   for (HWND window : TopLevelWindows()) {
     DWORD process = 0;
     ::GetWindowThreadProcessId(window, &process);
-    if (velmora != 0 && process == velmora) windows.push_back(window);
+    if (program != 0 && process == program) windows.push_back(window);
   }
   return windows;
 }
 
-// Without its trailing newline, so that UntilVelmoraEnds can extend it.
-std::string EndSession() {
-  const std::vector<HWND> windows = VelmoraWindows();
+// Without its trailing newline, so that UntilProgramEnds can extend it.
+std::string EndSession(const std::wstring& class_name = {}) {
+  const std::vector<HWND> windows = ProgramWindows(class_name);
   int agreed = 0;
   for (HWND window : windows) {
     DWORD_PTR answer = 0;
@@ -235,21 +244,22 @@ std::string EndSession() {
   return "query " + std::to_string(agreed) + " of " + std::to_string(windows.size());
 }
 
-// Runs `signal`, then waits for Velmora's process to end; the result of
-// `signal` followed by " ended <ms>" or " running".
-std::string UntilVelmoraEnds(std::string (*signal)()) {
+// Runs `signal` on the program's windows, then waits for its process to end;
+// the result of `signal` followed by " ended <ms>" or " running".
+std::string UntilProgramEnds(std::string (*signal)(const std::wstring&),
+                             const std::wstring& class_name) {
   const velmora::win32::UniqueKernelHandle process(
-      ::OpenProcess(SYNCHRONIZE, FALSE, VelmoraProcessId()));
+      ::OpenProcess(SYNCHRONIZE, FALSE, ProgramProcessId(class_name)));
   const ULONGLONG start = ::GetTickCount64();
-  std::string result = signal();
+  std::string result = signal(class_name);
   if (process && ::WaitForSingleObject(process.get(), kEndWaitMs) == WAIT_OBJECT_0) {
     return result + " ended " + std::to_string(::GetTickCount64() - start) + "\n";
   }
   return result + " running\n";
 }
 
-std::string CloseAll() {
-  const std::vector<HWND> windows = VelmoraWindows();
+std::string CloseAll(const std::wstring& class_name) {
+  const std::vector<HWND> windows = ProgramWindows(class_name);
   for (HWND window : windows) ::PostMessageW(window, WM_CLOSE, 0, 0);
   return "closed " + std::to_string(windows.size());
 }
@@ -257,15 +267,15 @@ std::string CloseAll() {
 // NIM_MODIFY that changes nothing succeeds only for an icon the notification
 // area holds, so it tells when the icon has been added without looking at
 // the screen.
-bool VelmoraIconPresent() {
+bool IconPresent(const std::wstring& class_name) {
   NOTIFYICONDATAW record{};
   record.cbSize = sizeof(record);
-  record.hWnd = VelmoraMainWindow();
+  record.hWnd = ProgramWindow(class_name);
   record.uID = kVelmoraIconId;
   return record.hWnd != nullptr && ::Shell_NotifyIconW(NIM_MODIFY, &record);
 }
 
-std::string StartUntilIcon(const std::wstring& program) {
+std::string StartUntilIcon(const std::wstring& program, const std::wstring& class_name) {
   std::wstring command_line = L"\"" + program + L"\"";
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
@@ -280,7 +290,7 @@ std::string StartUntilIcon(const std::wstring& program) {
   const std::string pid = " pid " + std::to_string(started.dwProcessId) + "\n";
   const std::int64_t deadline = start + kIconWaitMs;
   while (velmora::winhelper::MonotonicMilliseconds() < deadline) {
-    if (VelmoraIconPresent()) {
+    if (IconPresent(class_name)) {
       return "icon " + std::to_string(velmora::winhelper::MonotonicMilliseconds() - start) + pid;
     }
     ::Sleep(1);
@@ -333,8 +343,9 @@ int wmain(int argc, wchar_t** argv) {
   if (argc < 4 || std::wstring(argv[1]) != L"--out") {
     std::fputs(
         "usage: desktopctl.exe --out FILE "
-        "list|forget-icon|taskbar-created [COUNT]|end-session|log-off|close-all|rect CLASS TITLE|"
-        "controls CLASS TITLE|start-until-icon PROGRAM|tray-double-click|usage CLASS\n",
+        "list|forget-icon|taskbar-created [COUNT]|end-session|log-off [CLASS]|close-all|"
+        "rect CLASS TITLE|controls CLASS TITLE|start-until-icon PROGRAM [CLASS]|"
+        "tray-double-click|usage CLASS\n",
         stderr);
     return 2;
   }
@@ -345,8 +356,10 @@ int wmain(int argc, wchar_t** argv) {
     result = Rect(argv[4], argv[5]);
   } else if (command == L"controls" && arguments == 2) {
     result = Controls(argv[4], argv[5]);
-  } else if (command == L"start-until-icon" && arguments == 1) {
-    result = StartUntilIcon(argv[4]);
+  } else if (command == L"start-until-icon" && (arguments == 1 || arguments == 2)) {
+    result = StartUntilIcon(argv[4], arguments == 2 ? argv[5] : L"");
+  } else if (command == L"log-off" && arguments <= 1) {
+    result = UntilProgramEnds(&EndSession, arguments == 1 ? argv[4] : L"");
   } else if (command == L"usage" && arguments == 1) {
     result = Usage(argv[4]);
   } else if (command == L"taskbar-created" && arguments <= 1) {
@@ -360,10 +373,8 @@ int wmain(int argc, wchar_t** argv) {
     result = ForgetIcon();
   } else if (command == L"end-session") {
     result = EndSession() + "\n";
-  } else if (command == L"log-off") {
-    result = UntilVelmoraEnds(&EndSession);
   } else if (command == L"close-all") {
-    result = UntilVelmoraEnds(&CloseAll);
+    result = UntilProgramEnds(&CloseAll, L"");
   } else if (command == L"tray-double-click") {
     result = TrayDoubleClick();
   } else {

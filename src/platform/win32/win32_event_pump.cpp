@@ -42,6 +42,16 @@ void Win32EventPump::DoEvents() {
   }
 }
 
+int RunMessageLoop() {
+  MSG message{};
+  while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (HandleDialogKeys(message)) continue;
+    ::TranslateMessage(&message);
+    ::DispatchMessageW(&message);
+  }
+  return static_cast<int>(message.wParam);
+}
+
 bool HandleDialogKeys(MSG& message) {
   if (message.message < WM_KEYFIRST || message.message > WM_KEYLAST) return false;
   const HWND form = ::GetAncestor(message.hwnd, GA_ROOT);

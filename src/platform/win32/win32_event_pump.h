@@ -28,4 +28,7 @@ class Win32EventPump final : public EventPump {
 // that way and must not be dispatched again.
 bool HandleDialogKeys(MSG& message);
 
+// The program's message loop: runs until WM_QUIT and returns its exit code.
+int RunMessageLoop();
+
 }  // namespace velmora::win32
