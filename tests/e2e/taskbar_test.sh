@@ -16,7 +16,7 @@ wait_for "the icon to come back" 10 icon_is normal
 
 main_window=$(ctl list | awk -F'\t' '{ split($1, f, " ") } f[4] == "VelmoraForm" && $2 == "Form1" { print f[1] }')
 filters=$(grep -o 'ChangeWindowMessageFilter.*' "$E2E_DIR/velmora.trace" || true)
-allowed="ChangeWindowMessageFilterEx $(printf %016x "$main_window") $taskbar_created 1 0000000000000000"
+allowed="ChangeWindowMessageFilterEx $(printf %016X "$main_window") $taskbar_created 1 0000000000000000"
 [ "$filters" = "$allowed" ] || fail "the message filter was changed by: ${filters:-nothing}"
 
 open_about_box
