@@ -17,6 +17,7 @@
 #include "platform/win32/win32_window_system.h"
 #include "sweep/scan.h"
 #include "sweep/sweep_run.h"
+#include "tests/win32/forwarding_desktop.h"
 #include "tests/win32/null_forms.h"
 #include "tools/winhelper/winhelper_client.h"
 
@@ -38,38 +39,22 @@ int Milliseconds(std::chrono::steady_clock::duration duration) {
 // Forwards to the real window system and counts the reads that came back
 // empty. Every window of the churn test has a class and a title, so an empty
 // read is a window that was gone by the time the scan asked.
-class VanishCountingDesktop final : public WindowSystem {
+class VanishCountingDesktop final : public testing::ForwardingDesktop {
  public:
-  void EnumWindows(const EnumCallback& callback) override { real_.EnumWindows(callback); }
   std::string ClassName(WindowHandle window, int max_count) override {
-    std::string name = real_.ClassName(window, max_count);
+    std::string name = ForwardingDesktop::ClassName(window, max_count);
     if (name.empty()) ++vanished_;
     return name;
   }
   std::string WindowText(WindowHandle window, int max_count) override {
-    std::string text = real_.WindowText(window, max_count);
+    std::string text = ForwardingDesktop::WindowText(window, max_count);
     if (text.empty()) ++vanished_;
     return text;
-  }
-  void EnableWindow(WindowHandle window, bool enable) override {
-    real_.EnableWindow(window, enable);
-  }
-  void PostMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wparam,
-                   std::intptr_t lparam) override {
-    real_.PostMessage(window, message, wparam, lparam);
-  }
-  std::int16_t AsyncKeyState(std::int32_t key) override { return real_.AsyncKeyState(key); }
-  Point CursorPos() override { return real_.CursorPos(); }
-  WindowHandle WindowFromPoint(Point point) override { return real_.WindowFromPoint(point); }
-  void MakeTopMost(WindowHandle window) override { real_.MakeTopMost(window); }
-  void NotifyIcon(NotifyIconAction action, const TrayIconRecord& record) override {
-    real_.NotifyIcon(action, record);
   }
 
   int vanished() const { return vanished_; }
 
  private:
-  Win32WindowSystem real_;
   int vanished_ = 0;
 };
 
