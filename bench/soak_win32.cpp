@@ -84,13 +84,16 @@ class CapturingDesktop final : public testing::ForwardingDesktop {
   WindowHandle pointed_ = 0;
 };
 
+// The soak's own form of that caption, whatever else runs on the desktop.
 HWND FormWindow(const wchar_t* caption) {
-  const HWND window = ::FindWindowW(FormsRuntime::kWindowClass, caption);
-  if (!window) {
-    std::fprintf(stderr, "soak: no window \"%ls\"\n", caption);
-    std::exit(2);
+  for (HWND window = ::FindWindowExW(nullptr, nullptr, FormsRuntime::kWindowClass, caption);
+       window; window = ::FindWindowExW(nullptr, window, FormsRuntime::kWindowClass, caption)) {
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(window, &process);
+    if (process == ::GetCurrentProcessId()) return window;
   }
-  return window;
+  std::fprintf(stderr, "soak: no window \"%ls\"\n", caption);
+  std::exit(2);
 }
 
 class Soak {
@@ -113,9 +116,9 @@ class Soak {
 
   // Lets every message posted so far arrive.
   void Settle() {
-    const auto deadline = pump_.Now() + 100ms;
-    while (pump_.Now() < deadline) {
-      pump_.WaitForEvents(deadline);
+    const auto deadline = EventPump::Clock::now() + 100ms;
+    while (EventPump::Clock::now() < deadline) {
+      ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
       pump_.DoEvents();
     }
   }
