@@ -24,7 +24,7 @@
 #include <string_view>
 #include <thread>
 
-#include "app/module1.h"
+#include "state/module1.h"
 #include "app/resource_ids.h"
 #include "platform/win32/forms/dpi.h"
 #include "platform/win32/forms/form.h"

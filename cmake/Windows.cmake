@@ -132,4 +132,16 @@ if(BUILD_TESTING)
            COMMAND bash ${PROJECT_SOURCE_DIR}/tests/bench/short_bench_test.sh
                    $<TARGET_FILE_DIR:Velmora>)
   set_tests_properties(bench_short PROPERTIES TIMEOUT 120 RUN_SERIAL TRUE)
+  # The soak drives the forms and the tray of Velmora.exe, linked in as the
+  # program links them, through thousands of uses; its short form is a test.
+  add_library(resource_counts STATIC bench/resource_counts.cpp)
+  target_include_directories(resource_counts PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(resource_counts PUBLIC psapi gdi32 user32)
+  target_compile_options(resource_counts PRIVATE ${VELMORA_WARNINGS})
+  add_executable(soak_win32 bench/soak_win32.cpp res/velmora.rc)
+  target_link_libraries(soak_win32 PRIVATE resource_counts winhelper_client velmora_forms)
+  target_compile_options(soak_win32 PRIVATE ${VELMORA_WARNINGS})
+  target_link_libraries(win32_tests PRIVATE resource_counts)
+  add_test(NAME soak_short COMMAND soak_win32 --short)
+  set_tests_properties(soak_short PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE)
 endif()
