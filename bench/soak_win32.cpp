@@ -20,7 +20,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/module1.h"
+#include "state/module1.h"
 #include "app/resource_ids.h"
 #include "bench/resource_counts.h"
 #include "platform/win32/forms/dpi.h"
