@@ -40,10 +40,10 @@ class BrowserFamilyTest : public ::testing::TestWithParam<FamilyCase> {};
 // The sweep and the capture apply the same rule to these classes.
 TEST_P(BrowserFamilyTest, QualifiesOnlyTheMainFramesOfTheFamilysPrograms) {
   const FamilyCase& c = GetParam();
-  WindowSpec spec{.class_name = c.class_name, .title = "Page", .program = c.program};
-  if (c.change != nullptr) c.change(spec);
+  WindowSpec window_spec{.class_name = c.class_name, .title = "Page", .program = c.program};
+  if (c.change != nullptr) c.change(window_spec);
   SimDesktop desktop;
-  const WindowHandle window = desktop.Open(spec);
+  const WindowHandle window = desktop.Open(window_spec);
   for (DialogBoxes dialogs : {DialogBoxes::kCounted, DialogBoxes::kNotCounted}) {
     EXPECT_EQ(QualifyWindow(desktop, window, dialogs),
               c.qualifies ? std::optional<std::string>("Page") : std::nullopt);

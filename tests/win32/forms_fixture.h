@@ -22,6 +22,14 @@ inline std::wstring TextOf(HWND window) {
   return text;
 }
 
+// Where the control lies in its form's client area.
+inline RECT PlaceOf(HWND control) {
+  RECT rect{};
+  ::GetWindowRect(control, &rect);
+  ::MapWindowPoints(nullptr, ::GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
 class FormsTest : public ::testing::Test {
  protected:
   ~FormsTest() override {

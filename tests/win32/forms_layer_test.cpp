@@ -12,6 +12,7 @@
 
 #include "app/resource_ids.h"
 #include "shell/win32/form4.h"
+#include "tests/win32/forms_fixture.h"
 
 namespace velmora::win32 {
 namespace {
@@ -68,20 +69,6 @@ std::wstring ClassOf(HWND window) {
   wchar_t name[64] = {};
   ::GetClassNameW(window, name, 64);
   return name;
-}
-
-std::wstring TextOf(HWND window) {
-  wchar_t text[128] = {};
-  ::GetWindowTextW(window, text, 128);
-  return text;
-}
-
-// Where the control lies in its form's client area.
-RECT PlaceOf(HWND control) {
-  RECT rect{};
-  ::GetWindowRect(control, &rect);
-  ::MapWindowPoints(nullptr, ::GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
-  return rect;
 }
 
 // The colour the form gives the label's text.

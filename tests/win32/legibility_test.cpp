@@ -48,13 +48,6 @@ HFONT FontOf(HWND control) {
   return reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0));
 }
 
-RECT RectInParent(HWND control) {
-  RECT rect{};
-  ::GetWindowRect(control, &rect);
-  ::MapWindowPoints(nullptr, ::GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
-  return rect;
-}
-
 bool IsPushButton(HWND control) {
   wchar_t name[16] = {};
   ::GetClassNameW(control, name, 16);
@@ -101,7 +94,7 @@ std::vector<std::string> CutTexts(HWND form) {
        control = ::GetWindow(control, GW_HWNDNEXT)) {
     const std::wstring text = TextOf(control);
     if (text.empty()) continue;
-    const RECT rect = RectInParent(control);
+    const RECT rect = PlaceOf(control);
     // A control that runs past the form's edge is cut by it.
     RECT shown{};
     ::IntersectRect(&shown, &rect, &client);
