@@ -21,7 +21,7 @@
 #include <string_view>
 
 #include "state/module1.h"
-#include "app/resource_ids.h"
+#include "shell/win32/resource_ids.h"
 #include "bench/resource_counts.h"
 #include "platform/win32/forms/dpi.h"
 #include "platform/win32/forms/form.h"
