@@ -25,7 +25,7 @@
 #include <thread>
 
 #include "state/module1.h"
-#include "app/resource_ids.h"
+#include "shell/win32/resource_ids.h"
 #include "platform/win32/forms/dpi.h"
 #include "platform/win32/forms/form.h"
 #include "platform/win32/win32_event_pump.h"

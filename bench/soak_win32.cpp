@@ -21,7 +21,7 @@
 #include <string_view>
 
 #include "state/module1.h"
-#include "app/resource_ids.h"
+#include "shell/win32/resource_ids.h"
 #include "bench/resource_counts.h"
 #include "platform/win32/forms/dpi.h"
 #include "platform/win32/forms/form.h"
@@ -254,6 +254,10 @@ int Run(const Plan& plan) {
   winhelper::HelperProcess helper(
       {"name=w{i};class=IEFrame;title=Page {i};hidden;ignore-close;count=20"},
       {.ready_timeout = 30s, .lifetime = 2h});
+  // A Chromium frame: every scan then looks its process up, so that the
+  // process handles it opens are counted too.
+  winhelper::HelperProcess browser({"name=frame;class=Chrome_WidgetWin_1;title=Page;ignore-close"},
+                                   {.ready_timeout = 30s, .lifetime = 2h, .program = L"chrome.exe"});
   Soak soak(helper);
   soak.Run(kWarmUp);
   soak.Settle();
@@ -269,8 +273,8 @@ int Run(const Plan& plan) {
   met &= Report("user-objects", before.user_objects, after.user_objects, kSame);
   met &= Report("kernel-handles", before.kernel_handles, after.kernel_handles, kKernelHandles);
   met &= Report("private-bytes", before.private_bytes, after.private_bytes, kPrivateBytes);
-  const long closes = ClosesLogged(helper);
-  const long expected_closes = static_cast<long>(soak.sweep_runs()) * kWindows;
+  const long closes = ClosesLogged(helper) + ClosesLogged(browser);
+  const long expected_closes = static_cast<long>(soak.sweep_runs()) * (kWindows + 1);
   std::printf("soak closes %ld of %ld\n", closes, expected_closes);
   std::printf("soak seconds %.1f\n", seconds.count());
   met &= closes == expected_closes;

@@ -4,7 +4,7 @@
 // First, so that <windows.h> cannot rename the seam's PostMessage.
 #include "platform/win32/handles.h"
 
-#include "app/resource_ids.h"
+#include "shell/win32/resource_ids.h"
 #include "platform/win32/forms/dpi.h"
 #include "platform/win32/forms/form.h"
 #include "platform/win32/win32_event_pump.h"

@@ -56,8 +56,4 @@ void CaptureWindow(KeepStore& store, const KeepListContext& context, WindowHandl
   RefreshKeepList(store, context);
 }
 
-bool IsKept(const KeepStore& store, WindowHandle window) {
-  return ContainsHandle(Listed(store.KeepIndex), window);
-}
-
 }  // namespace velmora

@@ -32,7 +32,5 @@ bool UpdateKeptTitle(KeepStore& store, const KeepListContext& context, WindowHan
 // refreshes the list.
 void CaptureWindow(KeepStore& store, const KeepListContext& context, WindowHandle window,
                    std::string title);
-// The sweep's question: is the window's handle on the packed list?
-bool IsKept(const KeepStore& store, WindowHandle window);
 
 }  // namespace velmora

@@ -35,10 +35,13 @@ inline constexpr std::uint32_t kWmCancelMode = 0x1F;
 inline constexpr std::uint32_t kWmClose = 0x10;
 
 // Window style bits that tell a browser's frame from its other windows.
+inline constexpr std::uint32_t kWsPopup = 0x80000000;
 inline constexpr std::uint32_t kWsVisible = 0x10000000;
 // A caption is both bits, WS_BORDER and WS_DLGFRAME: either alone draws a
 // frame without a title bar.
 inline constexpr std::uint32_t kWsCaption = 0x00C00000;
+inline constexpr std::uint32_t kWsThickFrame = 0x00040000;
+inline constexpr std::uint32_t kWsMinimizeBox = 0x00020000;
 inline constexpr std::uint32_t kWsExToolWindow = 0x00000080;
 
 // Virtual-key codes of the function keys.
@@ -77,8 +80,9 @@ class WindowSystem {
   // The window's class name, at most max_count - 1 characters, in UTF-8;
   // empty when the window no longer exists.
   virtual std::string ClassName(WindowHandle window, int max_count) = 0;
-  // The window's text as GetWindowText gives it: at most max_count - 1 UTF-16
-  // units, never half a surrogate pair, in UTF-8; empty when unreadable.
+  // The window's text as GetWindowText gives it: up to its first NUL, at most
+  // max_count - 1 UTF-16 units, never half a surrogate pair, in UTF-8; empty
+  // when unreadable.
   virtual std::string WindowText(WindowHandle window, int max_count) = 0;
   // The window's style bits (GWL_STYLE). A top-level window is visible when
   // kWsVisible is set, as IsWindowVisible reports for a window without a

@@ -4,6 +4,7 @@
 // shell, which work on these tables, all sit above it.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -55,6 +56,18 @@ struct KeepStore {
   std::int16_t KeepCursor = 0;
   std::array<WindowEntry, kKeepTableSize> KeepIndex{};
 };
+
+inline bool ContainsHandle(std::span<const WindowEntry> entries, WindowHandle window) {
+  return std::any_of(entries.begin(), entries.end(),
+                     [window](const WindowEntry& entry) { return entry.handle == window; });
+}
+
+// The sweep's question: is the window's handle on the packed list? It lives
+// beside the tables, so that the sweep reads the keep list without reaching
+// up into the procedures that fill it.
+inline bool IsKept(const KeepStore& store, WindowHandle window) {
+  return ContainsHandle(Listed(store.KeepIndex), window);
+}
 
 inline constexpr std::int16_t kDefaultPassCount = 10;
 inline constexpr std::int32_t kDefaultCaptureKey = 120;  // F9

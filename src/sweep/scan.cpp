@@ -1,13 +1,6 @@
 #include "sweep/scan.h"
 
-#include <algorithm>
-
 namespace velmora {
-
-bool ContainsHandle(std::span<const WindowEntry> entries, WindowHandle window) {
-  return std::any_of(entries.begin(), entries.end(),
-                     [window](const WindowEntry& entry) { return entry.handle == window; });
-}
 
 // Once the table is full, later windows are skipped unexamined while the
 // enumeration runs on to its end: the sweep then closes the first 101 windows
@@ -22,12 +15,6 @@ std::int32_t AcceptWindow(ScanTables& tables, WindowSystem& desktop, ProgramName
     ++tables.ScanCount;
   }
   return 1;
-}
-
-std::int32_t AcceptWindow(ScanTables& tables, WindowSystem& desktop, WindowHandle window,
-                          std::int32_t ignored) {
-  ProgramNames programs;
-  return AcceptWindow(tables, desktop, programs, window, ignored);
 }
 
 void ScanBrowserWindows(ScanTables& tables, WindowSystem& desktop) {

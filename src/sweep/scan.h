@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstdint>
-#include <span>
 
 #include "platform/window_system.h"
 #include "state/module1.h"
@@ -10,16 +9,11 @@
 
 namespace velmora {
 
-bool ContainsHandle(std::span<const WindowEntry> entries, WindowHandle window);
-
 // The enumeration callback: lists the window if it qualifies and there is
 // room. Always returns 1 so that the enumeration goes on. `programs` holds
 // the programs met so far by the scan that offers the window.
 std::int32_t AcceptWindow(ScanTables& tables, WindowSystem& desktop, ProgramNames& programs,
                           WindowHandle window, std::int32_t ignored);
-// The same for a window offered on its own, outside any scan.
-std::int32_t AcceptWindow(ScanTables& tables, WindowSystem& desktop, WindowHandle window,
-                          std::int32_t ignored);
 // Offers every top-level window to AcceptWindow, reading each program at most
 // once. Neither empties the table nor resets ScanCount: the caller does both
 // first.

@@ -2,7 +2,6 @@
 
 #include <chrono>
 
-#include "keeplist/keep_store.h"
 #include "sweep/scan.h"
 
 namespace velmora {

@@ -17,7 +17,7 @@ struct WindowRule {
   // it is empty.
   std::string_view title_suffix = {};
   // A class that browsers share with other programs: only the visible,
-  // captioned, unowned frames that these programs made qualify.
+  // unowned frames that these programs made qualify.
   std::span<const std::string_view> programs = {};
   ClassMatch match = ClassMatch::kWhole;
   // Counts only when dialog boxes do.
@@ -27,11 +27,21 @@ struct WindowRule {
 // Chromium's and Gecko's classes are also those of every Electron program
 // (Visual Studio Code, Slack, Discord...), of WebView2 hosts and of
 // Thunderbird, whose windows hold the user's work: only these programs' own
-// frames are browsers. Adding a browser is one name here.
-constexpr std::string_view kChromiumPrograms[] = {"chrome.exe", "msedge.exe",  "brave.exe",
-                                                  "opera.exe",  "vivaldi.exe", "chromium.exe"};
-constexpr std::string_view kGeckoPrograms[] = {"firefox.exe", "librewolf.exe", "waterfox.exe",
-                                               "floorp.exe", "zen.exe"};
+// frames are browsers. Adding a browser is one name here, taken from its
+// public build files. Names that more than one vendor ships (browser.exe) and
+// suites whose mail windows share the browser's class (SeaMonkey) stay out.
+constexpr std::string_view kChromiumPrograms[] = {
+    "chrome.exe",   "msedge.exe",  "brave.exe",
+    "opera.exe",    "vivaldi.exe", "chromium.exe",
+    "thorium.exe",  // Thorium: its chrome/BUILD.gn renames chrome.exe
+    "whale.exe",    // Naver Whale
+};
+constexpr std::string_view kGeckoPrograms[] = {
+    "firefox.exe", "librewolf.exe", "waterfox.exe", "floorp.exe", "zen.exe",
+    "mercury.exe",         // Mercury: .mozconfig, --with-app-name=mercury
+    "mullvadbrowser.exe",  // Mullvad Browser: MOZ_APP_BASENAME=MullvadBrowser
+    "palemoon.exe",        // Pale Moon: browser/confvars.sh, MOZ_APP_BASENAME
+};
 
 constexpr WindowRule kWindowRules[] = {
     {.window_class = "IEFrame"},
@@ -57,11 +67,22 @@ bool IsFamilyProgram(const WindowRule& rule, const ProgramNames::Name& name) {
          std::find(rule.programs.begin(), rule.programs.end(), *name) != rule.programs.end();
 }
 
+// A frame as the browsers leave it: captioned, or in fullscreen (F11, a
+// fullscreen video, kiosk mode), where Chromium's FullscreenHandler and
+// Gecko's HideWindowChrome strip the caption and the sizing border and keep
+// the minimize box. Chromium's frameless windows of the same class
+// (picture-in-picture, the screen-share bar) have no minimize box, and its
+// menus and bubbles are pop-ups.
+bool HasFrameShape(std::uint32_t style) {
+  if ((style & kWsCaption) == kWsCaption) return true;
+  return (style & (kWsCaption | kWsThickFrame | kWsPopup)) == 0 && (style & kWsMinimizeBox) != 0;
+}
+
 // What a browser's main frame looks like, as opposed to the hidden, tool and
 // owned windows (pop-up menus, tooltips, drag images) of the same class.
 bool IsMainFrame(WindowSystem& desktop, WindowHandle window) {
   const std::uint32_t style = desktop.Style(window);
-  return (style & kWsVisible) != 0 && (style & kWsCaption) == kWsCaption &&
+  return (style & kWsVisible) != 0 && HasFrameShape(style) &&
          (desktop.ExStyle(window) & kWsExToolWindow) == 0 && desktop.Owner(window) == 0;
 }
 
@@ -77,8 +98,10 @@ bool IsBrowserFrame(WindowSystem& desktop, WindowHandle window, const WindowRule
   return IsMainFrame(desktop, window) && IsFamilyProgram(rule, programs.Read(desktop, process));
 }
 
+// The image path comes from QueryFullProcessImageNameW, whose separators are
+// always backslashes.
 std::string FileNameInLowerCase(std::string_view path) {
-  std::string name(path.substr(path.find_last_of("\\/") + 1));
+  std::string name(path.substr(path.find_last_of('\\') + 1));
   std::transform(name.begin(), name.end(), name.begin(), [](char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
   });
@@ -101,8 +124,7 @@ const ProgramNames::Name& ProgramNames::Read(WindowSystem& desktop, std::uint32_
 }
 
 std::string GetCleanTitle(WindowSystem& desktop, WindowHandle window) {
-  std::string title = desktop.WindowText(window, kTitleMaxCount);
-  std::erase(title, '\0');
+  const std::string title = desktop.WindowText(window, kTitleMaxCount);
   const auto first = title.find_first_not_of(' ');
   if (first == std::string::npos) return {};
   const auto last = title.find_last_not_of(' ');

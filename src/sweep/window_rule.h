@@ -38,8 +38,8 @@ class ProgramNames {
   std::vector<std::pair<std::uint32_t, Name>> names_;
 };
 
-// The window's text, cut to 118 characters, NULs removed, spaces trimmed at
-// both ends (tabs and other white space stay).
+// The window's text up to its first NUL, cut to 118 characters, spaces
+// trimmed at both ends (tabs and other white space stay).
 std::string GetCleanTitle(WindowSystem& desktop, WindowHandle window);
 
 // The window rule. Returns the clean title when the window qualifies.

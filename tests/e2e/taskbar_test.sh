@@ -15,9 +15,6 @@ read -r _ taskbar_created < <(ctl taskbar-created)
 wait_for "the icon to come back" 10 icon_is normal
 
 main_window=$(ctl list | awk -F'\t' '{ split($1, f, " ") } f[4] == "VelmoraForm" && $2 == "Form1" { print f[1] }')
-filters=$(grep -o 'ChangeWindowMessageFilter.*' "$E2E_DIR/velmora.trace" || true)
-allowed="ChangeWindowMessageFilterEx $(printf %016X "$main_window") $taskbar_created 1 0000000000000000"
-[ "$filters" = "$allowed" ] || fail "the message filter was changed by: ${filters:-nothing}"
 
 open_about_box
 wait_for "the about box" 10 about_boxes_are 1
@@ -29,4 +26,14 @@ read -r _ agreed _ windows state ms < <(ctl log-off)
 [ "$state" = ended ] && [ "$ms" -le 2000 ] || fail "Velmora still ran 2 s after the log-off: $state ${ms:-}"
 wait_for "Velmora's Wine process to go" 5 velmora_gone
 icon_is none || fail "the icon was left behind"
+
+# Last, since only Wine's fixme line shows the call: a Wine that implements
+# the filter, or stops logging it, leaves nothing to check.
+filters=$(grep -o 'ChangeWindowMessageFilter.*' "$E2E_DIR/velmora.trace" || true)
+if [ -z "$filters" ]; then
+  echo "SKIP: this Wine logs no call to the message filter"
+  exit 77
+fi
+allowed="ChangeWindowMessageFilterEx $(printf %016X "$main_window") $taskbar_created 1 0000000000000000"
+[ "$filters" = "$allowed" ] || fail "the message filter was changed by: $filters"
 echo "PASS"

@@ -171,7 +171,8 @@ TEST(FreshScanTest, MoreThanTableHoldsFillsItAndSkipsTheRest) {
   ScanTables tables;
   FenEnCours(tables, desktop);
 
-  EXPECT_EQ(tables.ScanCount, kScanTableSize);
+  // Stated here as a number, so that a smaller table fails.
+  EXPECT_EQ(tables.ScanCount, 101);
   const std::vector<WindowHandle> listed = Handles(tables);
   // Enumeration is front first, so the first 101 listed are the newest.
   EXPECT_EQ(listed, std::vector<WindowHandle>(windows.rbegin(), windows.rbegin() + kScanTableSize));
@@ -184,11 +185,12 @@ TEST(FreshScanTest, AcceptWindowAlwaysGoesOn) {
   const WindowHandle decoy = desktop.Open({.class_name = "Notepad", .title = "x"});
   const WindowHandle ie = desktop.Open({.class_name = "IEFrame", .title = "x"});
   ScanTables tables;
-  EXPECT_EQ(AcceptWindow(tables, desktop, decoy, 0), 1);
-  EXPECT_EQ(AcceptWindow(tables, desktop, ie, 0), 1);
-  EXPECT_EQ(AcceptWindow(tables, desktop, 0x7777, 0), 1);  // no such window
+  ProgramNames programs;
+  EXPECT_EQ(AcceptWindow(tables, desktop, programs, decoy, 0), 1);
+  EXPECT_EQ(AcceptWindow(tables, desktop, programs, ie, 0), 1);
+  EXPECT_EQ(AcceptWindow(tables, desktop, programs, 0x7777, 0), 1);  // no such window
   tables.ScanCount = kScanTableSize;
-  EXPECT_EQ(AcceptWindow(tables, desktop, ie, 0), 1);
+  EXPECT_EQ(AcceptWindow(tables, desktop, programs, ie, 0), 1);
 }
 
 TEST(FreshScanTest, WindowVanishingDuringScanIsNotListed) {
@@ -196,9 +198,10 @@ TEST(FreshScanTest, WindowVanishingDuringScanIsNotListed) {
   const WindowHandle doomed = desktop.Open({.class_name = "IEFrame", .title = "Doomed"});
   const WindowHandle killer = desktop.Open({.class_name = "Notepad", .title = "x"});
   ScanTables tables;
+  ProgramNames programs;
   desktop.EnumWindows([&](WindowHandle window) {
     if (window == killer) desktop.Destroy(doomed);
-    return AcceptWindow(tables, desktop, window, 0) != 0;
+    return AcceptWindow(tables, desktop, programs, window, 0) != 0;
   });
   EXPECT_EQ(tables.ScanCount, 0);
 }

@@ -17,6 +17,7 @@
 #include "sweep/sweep_run.h"
 #include "tests/win32/forwarding_desktop.h"
 #include "tests/win32/null_forms.h"
+#include "tools/winhelper/browser_shapes.h"
 #include "tools/winhelper/winhelper_client.h"
 
 namespace velmora::win32 {
@@ -51,9 +52,12 @@ class BrowserFamilyWin32Test : public ::testing::Test {
         L"chrome.exe",
         {"name=page" + kChromium + "Page - Chrome", "name=hidden" + kChromium + "Page;hidden",
          "name=tool" + kChromium + "Page;tool", "name=owned" + kChromium + "Page;owned",
-         "name=popup" + kChromium + "Page;no-caption"}));
+         "name=popup" + kChromium + "Page;no-caption",
+         "name=fullscreen" + kChromium + "Video;fullscreen",
+         "name=pip" + kChromium + "Picture-in-Picture;frameless;topmost"}));
     helpers_.push_back(StartAs(L"msedge.exe", {"name=page" + kChromium + "Page - Edge"}));
-    helpers_.push_back(StartAs(L"firefox.exe", {"name=page" + kGecko + "Page - Firefox"}));
+    helpers_.push_back(StartAs(L"firefox.exe", {"name=page" + kGecko + "Page - Firefox",
+                                                "name=fullscreen" + kGecko + "Video;fullscreen"}));
     helpers_.push_back(
         StartAs(L"Code.exe", {"name=editor" + kChromium + "main.cpp - Code;count=2"}));
     helpers_.push_back(StartAs(L"thunderbird.exe", {"name=mail" + kGecko + "Courrier"}));
@@ -79,9 +83,10 @@ TEST_F(BrowserFamilyWin32Test, Seam_ReadsTheFramesStylesOwnerAndProgram) {
     bool qualifies;
   };
   const Case cases[] = {
-      {"page", true, true, false, false, true},    {"hidden", false, true, false, false, false},
-      {"tool", true, true, true, false, false},    {"owned", true, true, false, true, false},
-      {"popup", true, false, false, false, false},
+      {"page", true, true, false, false, true},       {"hidden", false, true, false, false, false},
+      {"tool", true, true, true, false, false},       {"owned", true, true, false, true, false},
+      {"popup", true, false, false, false, false},    {"fullscreen", true, false, false, false, true},
+      {"pip", true, false, false, false, false},
   };
   Win32WindowSystem system;
   for (const Case& c : cases) {
@@ -111,25 +116,31 @@ TEST_F(BrowserFamilyWin32Test, FreshScan_ListsTheBrowsersAndReadsEachProcessOnce
   std::set<WindowHandle> listed;
   for (const WindowEntry& entry : Listed(tables.ScanTable)) listed.insert(entry.handle);
   for (WindowHandle browser :
-       {Window(kChrome, "page"), Window(kEdge, "page"), Window(kFirefox, "page")}) {
+       {Window(kChrome, "page"), Window(kChrome, "fullscreen"), Window(kEdge, "page"),
+        Window(kFirefox, "page"), Window(kFirefox, "fullscreen")}) {
     EXPECT_TRUE(listed.contains(browser)) << browser;
   }
-  for (WindowHandle kin :
-       {Window(kCode, "editor.0"), Window(kCode, "editor.1"), Window(kThunderbird, "mail")}) {
+  for (WindowHandle kin : {Window(kCode, "editor.0"), Window(kCode, "editor.1"),
+                           Window(kThunderbird, "mail"), Window(kChrome, "pip")}) {
     EXPECT_FALSE(listed.contains(kin)) << kin;
   }
   // chrome.exe, msedge.exe, firefox.exe, Code.exe and thunderbird.exe.
   EXPECT_EQ(desktop.look_ups(), 5);
 }
 
-// The user keeps one Chrome window by pointing at its title bar; a two-pass
-// run then closes every other browser window and leaves their kin alone.
+// The user keeps one Chrome window by pointing at its title bar, and that
+// window goes fullscreen before the list is refreshed; a two-pass run then
+// closes every other browser window, fullscreen ones included, and leaves
+// their kin and Chrome's picture-in-picture window alone.
 TEST(BrowserFamilySweepWin32Test, TwoPassRun_ClosesTheBrowsersAndSparesTheirKinAndTheKept) {
   const auto chrome =
       StartAs(L"chrome.exe", {"name=kept" + kChromium + "Gardée;rect=600,450,320,200",
-                              "name=page" + kChromium + "Page - Chrome"});
+                              "name=page" + kChromium + "Page - Chrome",
+                              "name=fullscreen" + kChromium + "Video;fullscreen",
+                              "name=pip" + kChromium + "Picture-in-Picture;frameless;topmost"});
   const auto edge = StartAs(L"msedge.exe", {"name=page" + kChromium + "Page - Edge"});
-  const auto firefox = StartAs(L"firefox.exe", {"name=page" + kGecko + "Page - Firefox"});
+  const auto firefox = StartAs(L"firefox.exe", {"name=page" + kGecko + "Page - Firefox",
+                                                "name=fullscreen" + kGecko + "Video;fullscreen"});
   const auto code = StartAs(L"Code.exe", {"name=editor" + kChromium + "main.cpp - Code;count=2"});
   const auto thunderbird = StartAs(L"thunderbird.exe", {"name=mail" + kGecko + "Courrier"});
 
@@ -140,9 +151,13 @@ TEST(BrowserFamilySweepWin32Test, TwoPassRun_ClosesTheBrowsersAndSparesTheirKinA
   ::GetWindowRect(ToHwnd(chrome->Window("kept")), &frame);
   ::SetCursorPos(frame.left + 60, frame.top + ::GetSystemMetrics(SM_CYCAPTION) / 2 + 2);
   ASSERT_EQ(desktop.WindowFromPoint(desktop.CursorPos()), chrome->Window("kept"));
-  ASSERT_EQ(CaptureIfQualified(state.keep, {state.scan, desktop, list},
-                               desktop.WindowFromPoint(desktop.CursorPos())),
+  const KeepListContext keep_list{state.scan, desktop, list};
+  ASSERT_EQ(CaptureIfQualified(state.keep, keep_list, desktop.WindowFromPoint(desktop.CursorPos())),
             CaptureResult::kCaptured);
+  winhelper::RemoveStyle(ToHwnd(chrome->Window("kept")), winhelper::kFullscreenRemoves);
+  ASSERT_EQ(desktop.Style(chrome->Window("kept")) & kWsCaption, 0u);
+  RefreshKeepList(state.keep, keep_list);
+  ASSERT_TRUE(IsKept(state.keep, chrome->Window("kept")));
 
   state.PassCount = 2;
   testing::NullForms forms;
@@ -158,9 +173,12 @@ TEST(BrowserFamilySweepWin32Test, TwoPassRun_ClosesTheBrowsersAndSparesTheirKinA
         5s);
   };
   EXPECT_TRUE(closed(*chrome, "page"));
+  EXPECT_TRUE(closed(*chrome, "fullscreen"));
   EXPECT_TRUE(closed(*edge, "page"));
   EXPECT_TRUE(closed(*firefox, "page"));
+  EXPECT_TRUE(closed(*firefox, "fullscreen"));
   EXPECT_TRUE(MessagesFor(chrome->ReadLog(), chrome->Window("kept")).empty());
+  EXPECT_TRUE(MessagesFor(chrome->ReadLog(), chrome->Window("pip")).empty());
   EXPECT_FALSE(ClosedAny(code->ReadLog()));
   EXPECT_FALSE(ClosedAny(thunderbird->ReadLog()));
 }

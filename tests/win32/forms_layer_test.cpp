@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/resource_ids.h"
+#include "shell/win32/resource_ids.h"
 #include "shell/win32/form4.h"
 #include "tests/win32/forms_fixture.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/resource_ids.h"
+#include "shell/win32/resource_ids.h"
 #include "platform/win32/unique_handle.h"
 
 namespace velmora::win32 {

@@ -111,10 +111,11 @@ TEST_F(Win32DesktopTest, FreshScan_ListsExactlyTheQualifyingWindowsWithCleanTitl
 
 TEST_F(Win32DesktopTest, AcceptWindow_ReturnsOneForEveryTopLevelWindow) {
   ScanTables tables;
+  ProgramNames programs;
   std::set<WindowHandle> offered;
   system_.EnumWindows([&](WindowHandle window) {
     offered.insert(window);
-    EXPECT_EQ(AcceptWindow(tables, system_, window, 0), 1);
+    EXPECT_EQ(AcceptWindow(tables, system_, programs, window, 0), 1);
     return true;
   });
   for (const winhelper::LogLine& line : helper_->ReadLog()) {

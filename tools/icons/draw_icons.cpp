@@ -6,7 +6,7 @@
 // fixed ids.
 //
 // Usage: draw_icons <output folder>
-#include "app/resource_ids.h"
+#include "shell/win32/resource_ids.h"
 
 #include <cmath>
 #include <cstdint>

@@ -18,6 +18,12 @@
 //   tool           a tool window (WS_EX_TOOLWINDOW)
 //   owned          owned by a hidden window of the helper
 //   no-caption     a pop-up frame without a title bar
+//   fullscreen     a frame as a browser leaves it in fullscreen: made with
+//                  a caption, which is then taken off with the sizing border
+//   frameless      a frame as Chromium's picture-in-picture window: made
+//                  without minimize and maximize boxes, then its caption
+//                  taken off
+//   topmost        above every window that is not top-most (WS_EX_TOPMOST)
 //   disabled       starts disabled
 //   ignore-close   logs WM_CLOSE and stays open (otherwise it is destroyed)
 //   redisable      disables itself again after each WM_CLOSE that it logs,
@@ -77,6 +83,7 @@
 
 #include "platform/text.h"
 #include "platform/win32/unique_handle.h"
+#include "tools/winhelper/browser_shapes.h"
 #include "tools/winhelper/protocol.h"
 
 namespace velmora::winhelper {
@@ -96,6 +103,9 @@ struct WindowDescription {
   bool tool = false;
   bool owned = false;
   bool no_caption = false;
+  bool fullscreen = false;
+  bool frameless = false;
+  bool topmost = false;
   bool disabled = false;
   bool ignore_close = false;
   bool redisable = false;
@@ -185,6 +195,9 @@ void ApplyFlag(WindowDescription& window, const std::string& key) {
       {"tool", &WindowDescription::tool},
       {"owned", &WindowDescription::owned},
       {"no-caption", &WindowDescription::no_caption},
+      {"fullscreen", &WindowDescription::fullscreen},
+      {"frameless", &WindowDescription::frameless},
+      {"topmost", &WindowDescription::topmost},
       {"disabled", &WindowDescription::disabled},
       {"ignore-close", &WindowDescription::ignore_close},
       {"redisable", &WindowDescription::redisable},
@@ -411,10 +424,14 @@ class WindowSet {
     }
     RegisterWindowClass(instance_, description.class_name);
     const DWORD style = description.no_caption ? WS_POPUP | WS_THICKFRAME : WS_OVERLAPPEDWINDOW;
-    return ::CreateWindowExW(description.tool ? WS_EX_TOOLWINDOW : 0,
-                             description.class_name.c_str(), title.c_str(), style, CW_USEDEFAULT,
-                             CW_USEDEFAULT, 320, 200, description.owned ? Owner() : nullptr,
-                             nullptr, instance_, nullptr);
+    const DWORD ex_style =
+        (description.tool ? WS_EX_TOOLWINDOW : 0) | (description.topmost ? WS_EX_TOPMOST : 0);
+    const HWND window = ::CreateWindowExW(
+        ex_style, description.class_name.c_str(), title.c_str(), style, CW_USEDEFAULT,
+        CW_USEDEFAULT, 320, 200, description.owned ? Owner() : nullptr, nullptr, instance_, nullptr);
+    if (window != nullptr && description.fullscreen) RemoveStyle(window, kFullscreenRemoves);
+    if (window != nullptr && description.frameless) RemoveStyle(window, kFramelessRemoves);
+    return window;
   }
 
   // One hidden window owns every owned window of the set; it goes last.

@@ -1,6 +1,6 @@
 #include "shell/win32/form1.h"
 
-#include "app/resource_ids.h"
+#include "shell/win32/resource_ids.h"
 #include "platform/win32/dynamic_calls.h"
 
 namespace velmora::win32 {
