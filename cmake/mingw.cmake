@@ -8,6 +8,16 @@ set(triplet ${VELMORA_MINGW_ARCH}-w64-mingw32)
 # heuristics read as signs of process injection. The test programs use
 # std::thread, which GCC 12 offers only in the posix model.
 set(VELMORA_MINGW_THREADS "posix" CACHE STRING "MinGW-w64 thread model: posix or win32")
+# A build folder keeps the compiler it first found; one configured before
+# with the other thread model forgets it here, so that CMake finds the one
+# named below.
+file(GLOB found_compilers "${CMAKE_BINARY_DIR}/CMakeFiles/${CMAKE_VERSION}/CMake*Compiler.cmake")
+foreach(found IN LISTS found_compilers)
+  file(STRINGS "${found}" compiler REGEX "^set\\(CMAKE_(C|CXX)_COMPILER \"")
+  if(compiler AND NOT compiler MATCHES "-${VELMORA_MINGW_THREADS}\"\\)$")
+    file(REMOVE "${found}")
+  endif()
+endforeach()
 
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR ${VELMORA_MINGW_ARCH})
