@@ -17,9 +17,9 @@ if(VELMORA_MINGW_THREADS STREQUAL "win32")
   endif()
   # Velmora.exe: its entry point and resources, over the library of its forms.
   # Its header names Windows Vista (6.0), the oldest Windows that has every
-  # function it imports (QueryFullProcessImageNameW and GetTickCount64 came
-  # with Vista), so that XP refuses it plainly instead of failing on a
-  # missing entry point.
+  # function it imports (QueryFullProcessImageNameW and
+  # RegisterApplicationRestart came with Vista), so that XP refuses it
+  # plainly instead of failing on a missing entry point.
   add_executable(Velmora WIN32 src/app/lean_runtime.cpp src/app/main.cpp res/velmora.rc)
   target_link_libraries(Velmora PRIVATE velmora_forms)
   target_compile_options(Velmora PRIVATE ${VELMORA_WARNINGS})
