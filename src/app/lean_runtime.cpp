@@ -24,4 +24,11 @@ namespace __gnu_cxx {
 [[noreturn]] void __verbose_terminate_handler() { std::abort(); }
 
 }  // namespace __gnu_cxx
+// MinGW's start-up code patches "pseudo relocations", references to data
+// that the program imports from a DLL, and its patcher makes every program
+// import VirtualProtect, which antivirus heuristics weigh against a program
+// that also opens other processes. Velmora imports functions only, and the
+// linker is told to refuse any import that would need a patch
+// (--disable-runtime-pseudo-reloc), so this empty patcher replaces MinGW's.
+extern "C" void _pei386_runtime_relocator() {}
 // NOLINTEND(bugprone-reserved-identifier, cert-dcl37-c, cert-dcl51-cpp)

@@ -23,5 +23,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   forms.LoadMainForm();
   // Without its main form the program could not be reached or quit.
   if (runtime.loaded_count() == 0) return 1;
+  // An installer's upgrade or removal closes a running Velmora through the
+  // Restart Manager (WM_ENDSESSION with ENDSESSION_CLOSEAPP); this has an
+  // upgrade start it again afterwards, but never after a crash, a hang or
+  // a reboot.
+  ::RegisterApplicationRestart(L"", RESTART_NO_CRASH | RESTART_NO_HANG | RESTART_NO_REBOOT);
   return win32::RunMessageLoop();
 }

@@ -179,6 +179,8 @@ TEST_F(VelmoraVersionTest, FrenchStringsAreExact) {
       {L"ProductName", L"Velmora"},
       {L"InternalName", L"Velmora"},
       {L"OriginalFilename", L"Velmora.exe"},
+      {L"CompanyName", L"Velmora"},
+      {L"LegalCopyright", L"Copyright (c) 2026 The Velmora project"},
       // Accented: the .rc file's UTF-8 must reach the record as UTF-16.
       {L"FileDescription", L"Ferme les fenêtres de navigateur et les boîtes de dialogue"},
   };

@@ -26,6 +26,9 @@
 //                    "query <n> of <n> ended <ms>" with the time from the
 //                    first WM_QUERYENDSESSION to the end of the process, or
 //                    "query <n> of <n> running" after 10 s
+//   close-app        as log-off, with ENDSESSION_CLOSEAPP: the messages by
+//                    which the Restart Manager closes a program whose files
+//                    an installer replaces or removes
 //   close-all        posts WM_CLOSE to every top-level window of Velmora's
 //                    process, as taskkill without /f does, then waits for
 //                    the process to end: "closed <n> ended <ms>" with the time
@@ -225,23 +228,29 @@ std::vector<HWND> ProgramWindows(const std::wstring& class_name) {
 }
 
 // Without its trailing newline, so that UntilProgramEnds can extend it.
-std::string EndSession(const std::wstring& class_name = {}) {
+std::string SendEndSession(LPARAM reason, const std::wstring& class_name) {
   const std::vector<HWND> windows = ProgramWindows(class_name);
   int agreed = 0;
   for (HWND window : windows) {
     DWORD_PTR answer = 0;
-    if (::SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF,
-                              SMTO_ABORTIFHUNG, kEndSessionTimeoutMs, &answer) &&
+    if (::SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, reason, SMTO_ABORTIFHUNG,
+                              kEndSessionTimeoutMs, &answer) &&
         answer == TRUE) {
       ++agreed;
     }
   }
   for (HWND window : windows) {
     DWORD_PTR ignored = 0;
-    ::SendMessageTimeoutW(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG,
+    ::SendMessageTimeoutW(window, WM_ENDSESSION, TRUE, reason, SMTO_ABORTIFHUNG,
                           kEndSessionTimeoutMs, &ignored);
   }
   return "query " + std::to_string(agreed) + " of " + std::to_string(windows.size());
+}
+std::string EndSession(const std::wstring& class_name = {}) {
+  return SendEndSession(ENDSESSION_LOGOFF, class_name);
+}
+std::string CloseApp(const std::wstring& class_name) {
+  return SendEndSession(ENDSESSION_CLOSEAPP, class_name);
 }
 
 // Runs `signal` on the program's windows, then waits for its process to end;
@@ -343,7 +352,7 @@ int wmain(int argc, wchar_t** argv) {
   if (argc < 4 || std::wstring(argv[1]) != L"--out") {
     std::fputs(
         "usage: desktopctl.exe --out FILE "
-        "list|forget-icon|taskbar-created [COUNT]|end-session|log-off [CLASS]|close-all|"
+        "list|forget-icon|taskbar-created [COUNT]|end-session|log-off [CLASS]|close-app|close-all|"
         "rect CLASS TITLE|controls CLASS TITLE|start-until-icon PROGRAM [CLASS]|"
         "tray-double-click|usage CLASS\n",
         stderr);
@@ -373,6 +382,8 @@ int wmain(int argc, wchar_t** argv) {
     result = ForgetIcon();
   } else if (command == L"end-session") {
     result = EndSession() + "\n";
+  } else if (command == L"close-app") {
+    result = UntilProgramEnds(&CloseApp, L"");
   } else if (command == L"close-all") {
     result = UntilProgramEnds(&CloseAll, L"");
   } else if (command == L"tray-double-click") {
