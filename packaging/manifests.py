@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Writes the winget and Scoop manifests of one package version.
 
     manifests.py OUT BASE_URL VERSION PACKAGES_DIR

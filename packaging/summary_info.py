@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Mends an installer's summary information for a French package, in place.
 
 wixl stores the summary's strings as UTF-8 under code page 1252, so Explorer

@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Validates the manifests that scripts/package --url wrote in DIR against the
 published schemas in packaging/schemas, and prints each one checked.
 
