@@ -40,6 +40,7 @@ add_library(velmora_forms STATIC
   src/shell/win32/form1.cpp
   src/shell/win32/form3.cpp
   src/shell/win32/form4.cpp
+  src/shell/win32/session.cpp
   src/shell/win32/velmora_forms.cpp
 )
 target_link_libraries(velmora_forms PUBLIC velmora_win32)
