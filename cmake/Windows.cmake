@@ -95,7 +95,7 @@ if(BUILD_TESTING)
   target_compile_options(desktopctl PRIVATE ${VELMORA_WARNINGS})
   target_link_options(desktopctl PRIVATE -municode)
   foreach(e2e menu sweep taskbar keep_list_and_configuration fault_taskbar fault_own_windows
-                close_during_run)
+                close_during_run single_instance)
     add_test(NAME e2e_${e2e}
              COMMAND bash ${PROJECT_SOURCE_DIR}/tests/e2e/${e2e}_test.sh $<TARGET_FILE_DIR:Velmora>)
     set_tests_properties(e2e_${e2e} PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120 RUN_SERIAL TRUE)
