@@ -20,6 +20,8 @@
 #include "shell/win32/velmora_forms.h"
 #include "state/module1.h"
 
+// The system declares the entry point with Hungarian parameter names.
+// NOLINTNEXTLINE(readability-inconsistent-declaration-parameter-name)
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR command_line, int) {
   using namespace velmora;
   win32::DeclarePerMonitorDpiAwareness();
@@ -51,6 +53,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR command_line, int) {
   if (runtime.loaded_count() == 0) return 1;
   // The sweep starts from the message loop, as a request from a later start
   // would, once the icon is there.
-  if (outcome == StartOutcome::kResidentAndSweep) session.HandOver(forms.MainWindow(), StartRequest::kSweep);
+  if (outcome == StartOutcome::kResidentAndSweep) {
+    session.HandOver(forms.MainWindow(), StartRequest::kSweep);
+  }
   return win32::RunMessageLoop();
 }

@@ -37,7 +37,8 @@ bool EqualsIgnoringCase(std::string_view text, std::string_view lower_case) {
   if (text.size() != lower_case.size()) return false;
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
-    if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != lower_case[i]) return false;
+    const char lower = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    if (lower != lower_case[i]) return false;
   }
   return true;
 }

@@ -48,7 +48,9 @@ TEST(DecodeRequestTest, OnlyTheTwoRequestsAreAccepted) {
     EXPECT_EQ(DecodeRequest(EncodeRequest(request), 0), request);
     EXPECT_EQ(DecodeRequest(EncodeRequest(request), 1), std::nullopt);
   }
-  for (const std::uintptr_t other : {0u, 3u, 0x10000u}) EXPECT_EQ(DecodeRequest(other, 0), std::nullopt);
+  for (const std::uintptr_t other : {0u, 3u, 0x10000u}) {
+    EXPECT_EQ(DecodeRequest(other, 0), std::nullopt);
+  }
 }
 
 TEST(DecideStartTest, BecomesResidentOrHandsOverOrEnds) {

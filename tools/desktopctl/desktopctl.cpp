@@ -317,7 +317,9 @@ std::string StartUntilIcon(const std::wstring& program, const std::wstring& clas
   if (!started) return "not-started\n";
   const std::string pid = " pid " + std::to_string(started->id) + "\n";
   while (MillisecondsSince(started->at) < kIconWaitMs) {
-    if (IconPresent(class_name)) return "icon " + std::to_string(MillisecondsSince(started->at)) + pid;
+    if (IconPresent(class_name)) {
+      return "icon " + std::to_string(MillisecondsSince(started->at)) + pid;
+    }
     ::Sleep(1);
   }
   return "no-icon" + pid;
@@ -342,7 +344,9 @@ std::string StartUntilAnswer(const std::wstring& program, const std::wstring& cl
 std::string Run(const std::wstring& program, const std::wstring& argument) {
   const std::optional<Started> started = Start(program, argument);
   if (!started) return "not-started\n";
-  if (::WaitForSingleObject(started->process.get(), kEndWaitMs) != WAIT_OBJECT_0) return "running\n";
+  if (::WaitForSingleObject(started->process.get(), kEndWaitMs) != WAIT_OBJECT_0) {
+    return "running\n";
+  }
   const std::int64_t took = MillisecondsSince(started->at);
   DWORD code = 0;
   ::GetExitCodeProcess(started->process.get(), &code);
