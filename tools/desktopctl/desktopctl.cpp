@@ -11,6 +11,8 @@
 //                    broadcasts the message a rebuilt notification area
 //                    sends, COUNT times in a row (once by default):
 //                    "broadcast <message number in hex>"
+//   register NAME    the number of the registered window message of that
+//                    name: "message <number in hex>"
 //   rect CLASS TITLE the outer rectangle of the visible top-level window of
 //                    that class and title ("*" for any):
 //                    <left> <top> <right> <bottom>, or nothing
@@ -211,12 +213,16 @@ std::string Controls(const std::wstring& class_name, const std::wstring& title) 
   return lines;
 }
 
+std::string Hex(UINT number) {
+  char hex[16];
+  std::snprintf(hex, sizeof(hex), "%x", number);
+  return hex;
+}
+
 std::string TaskbarCreated(int count) {
   const UINT message = ::RegisterWindowMessageW(L"TaskbarCreated");
   for (int i = 0; i < count; ++i) ::PostMessageW(HWND_BROADCAST, message, 0, 0);
-  char hex[16];
-  std::snprintf(hex, sizeof(hex), "%x", message);
-  return "broadcast " + std::string(hex) + "\n";
+  return "broadcast " + Hex(message) + "\n";
 }
 
 DWORD ProgramProcessId(const std::wstring& class_name) {
@@ -400,7 +406,8 @@ int wmain(int argc, wchar_t** argv) {
   if (argc < 4 || std::wstring(argv[1]) != L"--out") {
     std::fputs(
         "usage: desktopctl.exe --out FILE "
-        "list|forget-icon|taskbar-created [COUNT]|end-session|log-off [CLASS]|close-all|"
+        "list|forget-icon|taskbar-created [COUNT]|register NAME|end-session|log-off [CLASS]|"
+        "close-all|"
         "rect CLASS TITLE|controls CLASS TITLE|start-until-icon PROGRAM [CLASS]|"
         "start-until-answer PROGRAM CLASS|run PROGRAM [ARGUMENT]|tray-double-click|usage CLASS\n",
         stderr);
@@ -421,6 +428,8 @@ int wmain(int argc, wchar_t** argv) {
     result = Run(argv[4], arguments == 2 ? argv[5] : L"");
   } else if (command == L"log-off" && arguments <= 1) {
     result = UntilProgramEnds(&EndSession, arguments == 1 ? argv[4] : L"");
+  } else if (command == L"register" && arguments == 1) {
+    result = "message " + Hex(::RegisterWindowMessageW(argv[4])) + "\n";
   } else if (command == L"usage" && arguments == 1) {
     result = Usage(argv[4]);
   } else if (command == L"taskbar-created" && arguments <= 1) {
