@@ -9,12 +9,15 @@ source "$(dirname "$0")/lib.sh" "$@"
 # Starts Velmora.exe with the argument and waits for it to end:
 # "exit <code> after <ms> started <ms>".
 velmora_exe() { ctl run "$(windows_path "$E2E_BIN/Velmora.exe")" "$@"; }
-# Fails unless that start ended with that exit code.
+# Fails unless that start ended with that exit code, and soon: a start that
+# waited for a busy Velmora would take the rest of its run. Loose, for a busy
+# machine; the benchmark times it.
 expect_exit() {
-  local code=$1 result
+  local code=$1 result ms
   shift
   result=$(velmora_exe "$@")
-  [[ $result == "exit $code "* ]] || fail "Velmora.exe $* gave: $result"
+  read -r _ _ _ ms _ <<< "$result"
+  [[ $result == "exit $code "* ]] && [ "$ms" -le 3000 ] || fail "Velmora.exe $* gave: $result"
 }
 processes_are() { [ "$(velmora_pids | wc -l)" -eq "$1" ]; }
 closes_of_ie() { helper_events WM_CLOSE ie; }
