@@ -30,6 +30,7 @@
 #include "platform/win32/forms/form.h"
 #include "platform/win32/win32_event_pump.h"
 #include "platform/win32/win32_window_system.h"
+#include "shell/win32/session.h"
 #include "shell/win32/velmora_forms.h"
 
 namespace velmora::win32 {
@@ -80,7 +81,8 @@ int Run(HINSTANCE instance, std::chrono::seconds counted, bool keep_list_open) {
   Win32WindowSystem desktop;
   Win32EventPump pump;
   FormsRuntime runtime(instance, kEyeIcon);
-  VelmoraForms forms(runtime, state, desktop, pump);
+  Win32Session session;
+  VelmoraForms forms(runtime, state, desktop, pump, session);
   forms.LoadMainForm();
   if (runtime.loaded_count() == 0) return 1;
   if (keep_list_open) forms.Open(FormId::kForm2);

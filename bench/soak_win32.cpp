@@ -27,6 +27,7 @@
 #include "platform/win32/forms/form.h"
 #include "platform/win32/win32_event_pump.h"
 #include "shell/tray_shell.h"
+#include "shell/win32/session.h"
 #include "shell/win32/velmora_forms.h"
 #include "tests/win32/forwarding_desktop.h"
 #include "tools/winhelper/winhelper_client.h"
@@ -214,7 +215,8 @@ class Soak {
   CapturingDesktop desktop_;
   ShortClockPump pump_;
   FormsRuntime runtime_{::GetModuleHandleW(nullptr), kEyeIcon};
-  VelmoraForms forms_{runtime_, state_, desktop_, pump_};
+  Win32Session session_;
+  VelmoraForms forms_{runtime_, state_, desktop_, pump_, session_};
   HWND main_window_ = nullptr;
   const UINT taskbar_created_ = ::RegisterWindowMessageW(L"TaskbarCreated");
   int sweep_runs_ = 0;

@@ -63,6 +63,7 @@ add_library(velmora_forms STATIC
   src/shell/win32/form1.cpp
   src/shell/win32/form3.cpp
   src/shell/win32/form4.cpp
+  src/shell/win32/session.cpp
   src/shell/win32/velmora_forms.cpp
 )
 target_link_libraries(velmora_forms PUBLIC velmora_win32)
@@ -117,7 +118,7 @@ if(BUILD_TESTING)
   target_compile_options(desktopctl PRIVATE ${VELMORA_WARNINGS})
   target_link_options(desktopctl PRIVATE -municode)
   foreach(e2e menu sweep taskbar keep_list_and_configuration fault_taskbar fault_own_windows
-                close_during_run restart_manager)
+                close_during_run restart_manager single_instance)
     add_test(NAME e2e_${e2e}
              COMMAND bash ${PROJECT_SOURCE_DIR}/tests/e2e/${e2e}_test.sh ${VELMORA_PROGRAM_DIR})
     set_tests_properties(e2e_${e2e} PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120 RUN_SERIAL TRUE)

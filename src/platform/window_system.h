@@ -11,7 +11,6 @@
 #undef PostMessage
 #endif
 
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -50,21 +49,26 @@ inline constexpr std::int32_t kVkF12 = 123;
 
 enum class NotifyIconAction : std::uint32_t { kAdd = 0, kModify = 1, kDelete = 2 };
 
-// The notification-icon record in its first, 88-byte form, with the values
-// the program writes. The Win32 layer copies it into the native record.
+// The notification-icon record, with the values the program writes. The
+// Win32 layer copies it into the native wide record, whose size it knows.
 struct TrayIconRecord {
-  static constexpr std::uint32_t kSize = 88;
   static constexpr std::uint32_t kFlagMessage = 1;
   static constexpr std::uint32_t kFlagIcon = 2;
   static constexpr std::uint32_t kFlagTip = 4;
+  // A version-4 icon shows no tip of its own unless asked to.
+  static constexpr std::uint32_t kFlagShowTip = 0x80;
+  // The Shell's current callback protocol: the icon's event in the low word
+  // of lParam, the icon's anchor point in wParam, and the keyboard's
+  // selection and menu key reported.
+  static constexpr std::uint32_t kVersion4 = 4;
 
-  std::uint32_t cbSize = 0;
   WindowHandle hWnd = 0;
   std::uint32_t uID = 0;
   std::uint32_t uFlags = 0;
   std::uint32_t uCallbackMessage = 0;
   IconHandle hIcon = 0;
-  std::array<char, 64> szTip{};
+  std::string szTip;  // UTF-8
+  std::uint32_t uVersion = 0;
 };
 
 class WindowSystem {
@@ -109,6 +113,8 @@ class WindowSystem {
   // Keeps the window above every window that is not top-most, without moving
   // or sizing it.
   virtual void MakeTopMost(WindowHandle window) = 0;
+  // kAdd adds the icon and then gives it the record's callback protocol,
+  // which the Shell forgets with the icon.
   virtual void NotifyIcon(NotifyIconAction action, const TrayIconRecord& record) = 0;
 };
 

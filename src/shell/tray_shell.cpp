@@ -1,28 +1,30 @@
 #include "shell/tray_shell.h"
 
-#include <algorithm>
-
 #include "keeplist/keep_store.h"
 
 namespace velmora {
 
 TrayIconRecord MakeTrayIconData(WindowHandle main_window, IconHandle icon) {
   TrayIconRecord record;
-  record.cbSize = TrayIconRecord::kSize;
   record.hWnd = main_window;
   record.uID = kTrayIconId;
-  record.uFlags =
-      TrayIconRecord::kFlagMessage | TrayIconRecord::kFlagIcon | TrayIconRecord::kFlagTip;
+  record.uFlags = TrayIconRecord::kFlagMessage | TrayIconRecord::kFlagIcon |
+                  TrayIconRecord::kFlagTip | TrayIconRecord::kFlagShowTip;
   record.uCallbackMessage = kTrayCallbackMessage;
   record.hIcon = icon;
-  record.szTip.fill(' ');
-  std::copy(kTrayTip.begin(), kTrayTip.end(), record.szTip.begin());
-  record.szTip[kTrayTip.size()] = '\0';
+  record.szTip = kTrayTip;
+  record.uVersion = TrayIconRecord::kVersion4;
   return record;
 }
 
-std::int32_t DecodeTrayMessage(std::intptr_t lparam) {
-  return static_cast<std::int32_t>(lparam & 0xFFFF);
+TrayEvent DecodeTrayMessage(std::uintptr_t wparam, std::intptr_t lparam) {
+  // The anchor's coordinates are signed: a screen left of or above the
+  // primary one has negative coordinates.
+  const auto word = [](std::uintptr_t value) {
+    return static_cast<std::int32_t>(static_cast<std::int16_t>(value & 0xFFFF));
+  };
+  return {.message = static_cast<std::int32_t>(lparam & 0xFFFF),
+          .anchor = {word(wparam), word(wparam >> 16)}};
 }
 
 void TrayShell::Load() {
@@ -36,16 +38,47 @@ void TrayShell::Load() {
   state_.Busy = false;
 }
 
-void TrayShell::MouseMove(std::intptr_t lparam) {
-  TrayMessage = DecodeTrayMessage(lparam);
+void TrayShell::TrayCallback(std::uintptr_t wparam, std::intptr_t lparam) {
+  const TrayEvent event = DecodeTrayMessage(wparam, lparam);
+  TrayMessage = event.message;
+  if (TrayMessage == kTrayKeySelect && IsKeySelectEcho()) return;
+  if (TrayMessage == kTrayDoubleClick || TrayMessage == kTrayKeySelect) {
+    SweepAsDoubleClick();
+    return;
+  }
+  // A right click also reports its button's release, which must not open
+  // the menu a second time.
+  if (TrayMessage != kTrayContextMenu || InTrayMessage) return;
+  InTrayMessage = true;
+  MenuClick(windows_.PopupMenu(event.anchor));
+  InTrayMessage = false;
+}
+
+void TrayShell::Request(StartRequest request) {
+  switch (request) {
+    case StartRequest::kSweep:
+      SweepAsDoubleClick();
+      break;
+    case StartRequest::kQuit:
+      MenuClick(MenuCommand::kExit);
+      break;
+    case StartRequest::kNone:
+      break;
+  }
+}
+
+void TrayShell::SweepAsDoubleClick() {
   if (InTrayMessage) return;
   InTrayMessage = true;
-  if (TrayMessage == kTrayDoubleClick && !state_.Busy) {
-    CloseInternet(state_, context_);
-  } else if (TrayMessage == kTrayRightButtonUp) {
-    MenuClick(windows_.PopupMenu());
-  }
+  if (!state_.Busy) CloseInternet(state_, context_);
   InTrayMessage = false;
+}
+
+bool TrayShell::IsKeySelectEcho() {
+  const auto now = context_.pump.Now();
+  const bool echo = last_key_select_ && now - *last_key_select_ < kKeySelectEcho;
+  last_key_select_ = now;
+  return echo;
 }
 
 void TrayShell::MenuClick(MenuCommand command) {
@@ -75,10 +108,10 @@ void TrayShell::QueryUnload() {
   state_.Quitting = true;
   context_.forms.Unload(FormId::kForm2);
   context_.forms.Unload(FormId::kForm3);
-  state_.TrayIconData.cbSize = TrayIconRecord::kSize;
   state_.TrayIconData.hWnd = windows_.MainWindow();
   state_.TrayIconData.uID = kTrayIconId;
   context_.desktop.NotifyIcon(NotifyIconAction::kDelete, state_.TrayIconData);
+  session_.Resign();
 }
 
 void TrayShell::TaskbarCreated() {

@@ -2,22 +2,29 @@
 // icon's mouse messages, the popup menu's commands and shutdown.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string_view>
 
 #include "platform/forms.h"
+#include "shell/start_up.h"
 #include "state/module1.h"
 #include "sweep/sweep_run.h"
 
 namespace velmora {
 
-// Mouse events on the icon come back as this message, with the number of the
-// mouse message in the low word of lParam.
-inline constexpr std::uint32_t kTrayCallbackMessage = 512;  // WM_MOUSEMOVE
+// The icon's events come back as a message of our own: the event in the low
+// word of lParam and, for a version-4 icon, the icon's anchor point, in
+// screen coordinates, in the two words of wParam.
+inline constexpr std::uint32_t kTrayCallbackMessage = 0x8001;  // WM_APP + 1
 inline constexpr std::uint32_t kTrayIconId = 1;
 inline constexpr std::string_view kTrayTip = "Velmora";
-inline constexpr std::int32_t kTrayDoubleClick = 515;    // WM_LBUTTONDBLCLK
-inline constexpr std::int32_t kTrayRightButtonUp = 517;  // WM_RBUTTONUP
+inline constexpr std::int32_t kTrayDoubleClick = 515;   // WM_LBUTTONDBLCLK
+inline constexpr std::int32_t kTrayKeySelect = 0x401;   // NIN_KEYSELECT: Enter or Space
+inline constexpr std::int32_t kTrayContextMenu = 0x7B;  // WM_CONTEXTMENU: right click, menu key
+// The Shell may report one press of Enter as two key selections; the second
+// comes at once.
+inline constexpr std::chrono::milliseconds kKeySelectEcho{500};
 
 // The items of the popup menu mnuPop; kNone when it is dismissed.
 enum class MenuCommand : std::uint32_t { kNone = 0, kFen, kConfig, kAbout, kExit };
@@ -27,8 +34,9 @@ class ShellWindows {
  public:
   virtual ~ShellWindows() = default;
   virtual WindowHandle MainWindow() = 0;
-  // Shows mnuPop at the mouse; returns the chosen item once it is dismissed.
-  virtual MenuCommand PopupMenu() = 0;
+  // Shows mnuPop at that point of the screen; returns the chosen item once it
+  // is dismissed.
+  virtual MenuCommand PopupMenu(Point at) = 0;
   // Loads the form unless it is loaded, shows it and brings it to the front.
   virtual void Open(FormId form) = 0;
 };
@@ -37,24 +45,35 @@ class ShellWindows {
 // then spaces to the end of the field.
 TrayIconRecord MakeTrayIconData(WindowHandle main_window, IconHandle icon);
 
-// The mouse message that happened on the icon.
-std::int32_t DecodeTrayMessage(std::intptr_t lparam);
+// One event on the icon: what happened, and where the icon is.
+struct TrayEvent {
+  std::int32_t message = 0;
+  Point anchor;
+};
+TrayEvent DecodeTrayMessage(std::uintptr_t wparam, std::intptr_t lparam);
 
 class TrayShell {
  public:
-  TrayShell(Module1& state, const SweepContext& context, ShellWindows& windows)
-      : state_(state), context_(context), windows_(windows) {}
+  // `session` is told when this process stops being the resident Velmora.
+  TrayShell(Module1& state, const SweepContext& context, ShellWindows& windows, Session& session)
+      : state_(state), context_(context), windows_(windows), session_(session) {}
 
   // Start-up: empty keep list, default settings, the icon added.
   void Load();
-  // A mouse event on the icon. One that arrives while another is being
-  // handled (a run lets events through while it waits) is ignored.
-  void MouseMove(std::intptr_t lparam);
+  // An event on the icon: a double-click or a key selection sweeps, the
+  // context menu (right click or menu key) opens the menu, and the rest does
+  // nothing. One that arrives while another is being handled (a run lets
+  // events through while it waits) is ignored.
+  void TrayCallback(std::uintptr_t wparam, std::intptr_t lparam);
+  // A request handed over by a later start: a sweep as after a double-click,
+  // or quitting as after "Quitter".
+  void Request(StartRequest request);
   void MenuClick(MenuCommand command);
   // Shutdown, whoever unloads the main form: a run in progress abandons its
   // remaining passes, the keep-list window and configuration dialog go
-  // (storing the settings), and so does the icon. An open about box stays,
-  // and the process ends when it is closed.
+  // (storing the settings), and so does the icon, and the session may have
+  // a new resident Velmora. An open about box stays, and the process ends
+  // when it is closed.
   void QueryUnload();
   // The notification area was rebuilt (Explorer restarted) and has forgotten
   // every icon; without ours the program could be neither used nor quit.
@@ -64,12 +83,18 @@ class TrayShell {
   void EndSession();
 
  private:
+  // Sweeps unless a tray event is being handled or a run is on.
+  void SweepAsDoubleClick();
+  bool IsKeySelectEcho();
+
   Module1& state_;
   SweepContext context_;
   ShellWindows& windows_;
+  Session& session_;
   // The last decoded tray message, and whether one is being handled.
   std::int32_t TrayMessage = 0;
   bool InTrayMessage = false;
+  std::optional<EventPump::Clock::time_point> last_key_select_;
 };
 
 }  // namespace velmora

@@ -107,6 +107,14 @@ icon_state() {
 }
 icon_is() { [ "$(icon_state)" = "$1" ]; }
 
+# The notification area left of our icon's cell, where a second icon would
+# show: one colour while it holds none.
+readonly E2E_TRAY_REST_CROP=400x16+606+750
+one_icon_is() {
+  import -window root -crop "$E2E_TRAY_REST_CROP" "$E2E_DIR/tray_rest.png"
+  [ "$(identify -format %k "$E2E_DIR/tray_rest.png")" -le 1 ] && icon_is "$1"
+}
+
 tray_double_click() { xdotool mousemove "$E2E_ICON_X" "$E2E_ICON_Y" click --repeat 2 --delay 80 1; }
 tray_left_click() { xdotool mousemove "$E2E_ICON_X" "$E2E_ICON_Y" click 1; }
 tray_right_click() { xdotool mousemove "$E2E_ICON_X" "$E2E_ICON_Y" click 3; }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The icon comes back when the notification area is rebuilt and still starts
-# a run, and the main window lets that one message, and no other, through
-# the filter that would keep it from an elevated Velmora; a log-off during
+# a run, and the main window lets that message and a later start's request,
+# and no other, through the filter that would keep them from an elevated
+# Velmora; a log-off during
 # that run ends the process within 2 s, icon gone, even with the about box
 # open.
 # Wine does not filter messages; it logs each call to the filter as a fixme.
@@ -15,6 +16,7 @@ read -r _ taskbar_created < <(ctl taskbar-created)
 wait_for "the icon to come back" 10 icon_is normal
 
 main_window=$(ctl list | awk -F'\t' '{ split($1, f, " ") } f[4] == "VelmoraForm" && $2 == "Form1" { print f[1] }')
+read -r _ request < <(ctl register Velmora.Request)
 
 open_about_box
 wait_for "the about box" 10 about_boxes_are 1
@@ -34,6 +36,8 @@ if [ -z "$filters" ]; then
   echo "SKIP: this Wine logs no call to the message filter"
   exit 77
 fi
-allowed="ChangeWindowMessageFilterEx $(printf %016X "$main_window") $taskbar_created 1 0000000000000000"
+allowed=$(for message in "$taskbar_created" "$request"; do
+  echo "ChangeWindowMessageFilterEx $(printf %016X "$main_window") $message 1 0000000000000000"
+done)
 [ "$filters" = "$allowed" ] || fail "the message filter was changed by: $filters"
 echo "PASS"

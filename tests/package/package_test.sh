@@ -214,6 +214,7 @@ shortcuts() {
     -ipath "*/Start Menu/Programs/$1" 2> /dev/null
 }
 start_menu_shortcut() { shortcuts Velmora.lnk; }
+sweep_shortcut() { shortcuts 'Velmora - Fermer les navigateurs.lnk'; }
 startup_shortcut() { shortcuts StartUp/Velmora.lnk; }
 # A shortcut holds its target's full path.
 points_at_program() { grep -aqF "$(program_path "$2")" "$1"; }
@@ -228,6 +229,10 @@ check_installed() {
   link=$(start_menu_shortcut)
   [ "$(wc -l <<< "$link")" -eq 1 ] && [ -n "$link" ] || fail "Start-menu shortcuts: ${link:-none}"
   points_at_program "$link" "$arch" || fail "the Start-menu shortcut does not point at the $arch program"
+  link=$(sweep_shortcut)
+  # Its arguments are kept in UTF-16.
+  [ -n "$link" ] && points_at_program "$link" "$arch" && tr -d '\0' < "$link" | grep -aq '/balayer' ||
+    fail "no Start-menu shortcut that runs the $arch program /balayer"
   entries=$(velmora_entries)
   [ "$(wc -l <<< "$entries")" -eq 1 ] && [ -n "$entries" ] || fail "uninstall entries: ${entries:-none}"
   [ "$(entry_value "$entries" DisplayVersion)" = "$version" ] || fail "the uninstall entry is not $version's"

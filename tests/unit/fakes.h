@@ -4,10 +4,12 @@
 #include <chrono>
 #include <functional>
 #include <map>
+#include <utility>
 #include <string>
 #include <vector>
 
 #include "platform/forms.h"
+#include "shell/start_up.h"
 
 namespace velmora::testing {
 
@@ -79,6 +81,42 @@ class FakePump final : public EventPump {
   std::vector<Event> events;
   int waits = 0;
   int dispatches = 0;
+};
+
+// A session on which a resident Velmora holds the claim or not, and shows its
+// main window after a number of looks (never when negative).
+class FakeSession final : public Session {
+ public:
+  bool ClaimResidence() override {
+    if (claimed_by_other) return false;
+    ++claims;
+    resident = true;
+    return true;
+  }
+  void Resign() override {
+    ++resignations;
+    resident = false;
+  }
+  WindowHandle ResidentWindow() override {
+    return window_after_looks >= 0 && looks++ >= window_after_looks ? kResidentWindow : 0;
+  }
+  bool HandOver(WindowHandle window, StartRequest request) override {
+    handed_over.emplace_back(window, request);
+    return reachable;
+  }
+  void Pause(std::chrono::milliseconds duration) override { paused += duration; }
+
+  static constexpr WindowHandle kResidentWindow = 0x4242;
+  bool claimed_by_other = false;
+  int window_after_looks = 0;
+  bool reachable = true;
+
+  bool resident = false;
+  int claims = 0;
+  int resignations = 0;
+  int looks = 0;
+  std::vector<std::pair<WindowHandle, StartRequest>> handed_over;
+  std::chrono::milliseconds paused{0};
 };
 
 }  // namespace velmora::testing

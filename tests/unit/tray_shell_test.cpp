@@ -21,26 +21,39 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using testing::FakeForms;
 using testing::FakePump;
+using testing::FakeSession;
 using testing::kBusyIcon;
 using testing::kNormalIcon;
 
 constexpr WindowHandle kMainWindow = 0x5150;
+// What a version-4 icon reports, in the low word of lParam; the icon's id is
+// in the high word.
 constexpr std::intptr_t kMouseMove = 512;
 constexpr std::intptr_t kLeftDown = 513;
 constexpr std::intptr_t kLeftUp = 514;
+constexpr std::intptr_t kDoubleClick = 515;
 constexpr std::intptr_t kRightDown = 516;
+constexpr std::intptr_t kRightUp = 517;
+constexpr std::intptr_t kSelect = 0x400;      // NIN_SELECT
+constexpr std::intptr_t kKeySelect = 0x401;   // NIN_KEYSELECT
+constexpr std::intptr_t kContextMenu = 0x7B;  // WM_CONTEXTMENU
+constexpr std::intptr_t kFromIcon = 1 << 16;
+// The icon's anchor, (1013, -5) on a screen above the primary one.
+constexpr std::uintptr_t kAnchor = (0xFFFBu << 16) | 1013u;
 
 class FakeShellWindows final : public ShellWindows {
  public:
   WindowHandle MainWindow() override { return kMainWindow; }
-  MenuCommand PopupMenu() override {
+  MenuCommand PopupMenu(Point at) override {
     ++menus_shown;
+    menu_at = at;
     return menu_choice;
   }
   void Open(FormId form) override { opened.push_back(form); }
 
   MenuCommand menu_choice = MenuCommand::kNone;
   int menus_shown = 0;
+  Point menu_at;
   std::vector<FormId> opened;
 };
 
@@ -62,13 +75,16 @@ class TrayShellTest : public ::testing::Test {
     forms.unloads.clear();
   }
   WindowHandle OpenBrowser() { return desktop.Open({.class_name = "IEFrame", .title = "Page"}); }
+  void Tray(std::intptr_t message) { shell.TrayCallback(kAnchor, kFromIcon | message); }
+  int Runs() const { return static_cast<int>(IconActions().size()) / 2; }
 
   Module1 state;
   SimDesktop desktop;
   FakeForms forms;
   FakePump pump;
   FakeShellWindows windows;
-  TrayShell shell{state, {desktop, forms, pump}, windows};
+  FakeSession session;
+  TrayShell shell{state, {desktop, forms, pump}, windows, session};
 };
 
 constexpr auto kAdd = static_cast<std::int64_t>(NotifyIconAction::kAdd);
@@ -80,16 +96,13 @@ TEST_F(TrayShellTest, Load_FillsTheIconRecordAndAddsIt) {
 
   ASSERT_TRUE(desktop.TrayIcon().has_value());
   const TrayIconRecord& record = *desktop.TrayIcon();
-  EXPECT_EQ(record.cbSize, 88u);
   EXPECT_EQ(record.hWnd, kMainWindow);
   EXPECT_EQ(record.uID, 1u);
-  EXPECT_EQ(record.uFlags, 7u);
-  EXPECT_EQ(record.uCallbackMessage, 512u);
+  EXPECT_EQ(record.uFlags, 0x87u);  // message, icon, tip, and the tip shown
+  EXPECT_EQ(record.uCallbackMessage, 0x8001u);
   EXPECT_EQ(record.hIcon, kNormalIcon);
-  std::string expected_tip = "Velmora";
-  expected_tip += '\0';
-  expected_tip.append(64 - expected_tip.size(), ' ');
-  EXPECT_EQ(std::string(record.szTip.begin(), record.szTip.end()), expected_tip);
+  EXPECT_EQ(record.szTip, "Velmora");
+  EXPECT_EQ(record.uVersion, 4u);
   EXPECT_THAT(IconActions(), ElementsAre(kAdd));
 }
 
@@ -111,72 +124,105 @@ TEST_F(TrayShellTest, Load_StartsFromTheDefaultsWithAnEmptyKeepList) {
   EXPECT_EQ(state.keep.KeepCursor, 0);
 }
 
-TEST_F(TrayShellTest, MouseMove_OnlyDoubleClickRunsAndOnlyRightButtonUpOpensTheMenu) {
-  struct Case {
-    std::intptr_t lparam;
-    bool runs;
-    bool opens_menu;
-  };
-  const Case cases[] = {
-      {kMouseMove, false, false},
-      {kLeftDown, false, false},
-      {kLeftUp, false, false},
-      {kRightDown, false, false},
-      {515, true, false},
-      {517, false, true},
-      // The high word carries nothing the shell reads.
-      {(3 << 16) | 515, true, false},
-      {(0x7FFF << 16) | 517, false, true},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.lparam);
-    Loaded();
-    const int menus_before = windows.menus_shown;
-    const WindowHandle browser = OpenBrowser();
+// One gesture as the notification area reports it, each message a
+// millisecond after the last, so that those after the first arrive while a
+// run it started is waiting.
+struct Gesture {
+  const char* what;
+  std::vector<std::intptr_t> messages;
+  int runs;
+  int menus;
+};
+const Gesture kGestures[] = {
+    {"double-click", {kLeftDown, kLeftUp, kSelect, kDoubleClick, kLeftUp, kSelect}, 1, 0},
+    {"Enter, reported once", {kKeySelect}, 1, 0},
+    {"Enter, reported twice", {kKeySelect, kKeySelect}, 1, 0},
+    {"right click", {kRightDown, kRightUp, kContextMenu}, 0, 1},
+    {"menu key", {kContextMenu}, 0, 1},
+    {"single click", {kMouseMove, kLeftDown, kLeftUp, kSelect}, 0, 0},
+};
 
-    shell.MouseMove(c.lparam);
+TEST_F(TrayShellTest, TrayCallback_EachGestureRunsOnceOrOpensTheMenuOnce) {
+  for (const int passes : {10, 0}) {
+    for (const Gesture& g : kGestures) {
+      SCOPED_TRACE(std::string(g.what) + ", passes " + std::to_string(passes));
+      state = Module1{};
+      Loaded();
+      state.PassCount = static_cast<std::int16_t>(passes);
+      pump.now += 1s;  // well after the previous gesture
+      const int menus_before = windows.menus_shown;
+      for (std::size_t i = 0; i < g.messages.size(); ++i) {
+        pump.Schedule(std::chrono::milliseconds(i), [this, m = g.messages[i]] { Tray(m); });
+      }
+      while (!pump.events.empty()) {
+        pump.WaitForEvents(pump.Now() + 1h);
+        pump.DoEvents();
+      }
 
-    EXPECT_EQ(desktop.Exists(browser), !c.runs);
-    EXPECT_EQ(windows.menus_shown - menus_before, c.opens_menu ? 1 : 0);
-    EXPECT_EQ(IconActions().size(), c.runs ? 2u : 0u);
-    if (desktop.Exists(browser)) desktop.Destroy(browser);
+      EXPECT_EQ(Runs(), g.runs);
+      EXPECT_EQ(windows.menus_shown - menus_before, g.menus);
+    }
   }
+  // The menu opens at the icon, wherever the pointer is.
+  EXPECT_EQ(windows.menu_at.x, 1013);
+  EXPECT_EQ(windows.menu_at.y, -5);
 }
 
-TEST_F(TrayShellTest, MouseMove_DoubleClickWhileBusyStartsNoRun) {
+TEST_F(TrayShellTest, TrayCallback_DuringARunEveryGestureAndSweepRequestIsIgnored) {
+  for (const Gesture& g : kGestures) {
+    SCOPED_TRACE(g.what);
+    state = Module1{};
+    Loaded();
+    const int menus_before = windows.menus_shown;
+    // Busy is cleared meanwhile, so that only the tray guard can stop them.
+    pump.Schedule(2500ms, [this, &g] {
+      state.Busy = false;
+      for (const std::intptr_t message : g.messages) Tray(message);
+      shell.Request(StartRequest::kSweep);
+    });
+    const auto start = pump.Now();
+
+    Tray(kDoubleClick);
+
+    EXPECT_EQ(windows.menus_shown, menus_before);
+    EXPECT_EQ(Runs(), 1);
+    EXPECT_NEAR(pump.SecondsSince(start), 10.0, 0.01);
+  }
+  // Once the run is over the shell answers again.
+  Tray(kContextMenu);
+  EXPECT_EQ(windows.menus_shown, 1);
+}
+
+TEST_F(TrayShellTest, TrayCallback_WhileBusyNothingStartsARun) {
   Loaded();
   state.Busy = true;
   const WindowHandle browser = OpenBrowser();
 
-  shell.MouseMove(515);
+  Tray(kDoubleClick);
+  Tray(kKeySelect);
+  shell.Request(StartRequest::kSweep);
 
   EXPECT_TRUE(desktop.Exists(browser));
   EXPECT_THAT(IconActions(), IsEmpty());
 }
 
-TEST_F(TrayShellTest, MouseMove_DuringARunEveryTrayMessageIsIgnored) {
+TEST_F(TrayShellTest, Request_SweepsAsADoubleClickOrQuitsAsQuitter) {
   Loaded();
-  const WindowHandle stubborn =
-      desktop.Open({.class_name = "IEFrame", .title = "Page", .closes_on_wm_close = false});
-  // A double-click and a right click while the run waits between passes;
-  // Busy is cleared meanwhile so that only the tray guard can stop them.
-  pump.Schedule(2500ms, [this] {
-    state.Busy = false;
-    shell.MouseMove(515);
-    shell.MouseMove(516);
-    shell.MouseMove(517);
-  });
-  const auto start = pump.Now();
+  const WindowHandle browser = OpenBrowser();
 
-  shell.MouseMove(515);
+  shell.Request(StartRequest::kSweep);
 
-  EXPECT_EQ(windows.menus_shown, 0);
-  EXPECT_THAT(IconActions(), ElementsAre(kModify, kModify));
-  EXPECT_EQ(desktop.CallsTo(stubborn).size(), 10u * 3u);
-  EXPECT_NEAR(pump.SecondsSince(start), 10.0, 0.01);
-  // Once the run is over the shell answers again.
-  shell.MouseMove(517);
-  EXPECT_EQ(windows.menus_shown, 1);
+  EXPECT_FALSE(desktop.Exists(browser));
+  EXPECT_EQ(Runs(), 1);
+  shell.Request(StartRequest::kNone);
+  EXPECT_EQ(Runs(), 1);
+  EXPECT_THAT(forms.unloads, ElementsAre(FormId::kForm2, FormId::kForm3));
+
+  shell.Request(StartRequest::kQuit);
+
+  EXPECT_THAT(forms.unloads, ElementsAre(FormId::kForm2, FormId::kForm3, FormId::kForm1,
+                                         FormId::kForm2, FormId::kForm3));
+  EXPECT_FALSE(desktop.TrayIcon().has_value());
 }
 
 TEST_F(TrayShellTest, MenuClick_EachCommandDoesItsOwnThing) {
@@ -206,11 +252,11 @@ TEST_F(TrayShellTest, MenuClick_EachCommandDoesItsOwnThing) {
   }
 }
 
-TEST_F(TrayShellTest, MouseMove_RightClickRunsTheChosenCommand) {
+TEST_F(TrayShellTest, TrayCallback_ContextMenuRunsTheChosenCommand) {
   Loaded();
   windows.menu_choice = MenuCommand::kExit;
 
-  shell.MouseMove(517);
+  Tray(kContextMenu);
 
   EXPECT_THAT(forms.unloads, ElementsAre(FormId::kForm1, FormId::kForm2, FormId::kForm3));
   EXPECT_FALSE(desktop.TrayIcon().has_value());
@@ -219,7 +265,6 @@ TEST_F(TrayShellTest, MouseMove_RightClickRunsTheChosenCommand) {
 TEST_F(TrayShellTest, QueryUnload_ClosesTheOtherWindowsThenDeletesTheIcon) {
   Loaded();
   // Whatever happened to the record, the delete names our icon.
-  state.TrayIconData.cbSize = 0;
   state.TrayIconData.hWnd = 0;
   state.TrayIconData.uID = 9;
 
@@ -230,6 +275,9 @@ TEST_F(TrayShellTest, QueryUnload_ClosesTheOtherWindowsThenDeletesTheIcon) {
   ASSERT_EQ(icon_calls.size(), 1u);
   EXPECT_EQ(icon_calls[0].argument, kDelete);
   EXPECT_FALSE(desktop.TrayIcon().has_value());
+  // A new start may now be the resident Velmora, even if an about box keeps
+  // this process alive.
+  EXPECT_EQ(session.resignations, 1);
 }
 
 TEST_F(TrayShellTest, TaskbarCreated_AddsTheIconShownNowAgain) {
@@ -248,7 +296,7 @@ TEST_F(TrayShellTest, TaskbarCreated_AddsTheIconShownNowAgain) {
     };
     if (c.during_run) {
       pump.Schedule(1500ms, rebuild_tray);
-      shell.MouseMove(515);
+      Tray(kDoubleClick);
     } else {
       rebuild_tray();
     }
@@ -256,7 +304,7 @@ TEST_F(TrayShellTest, TaskbarCreated_AddsTheIconShownNowAgain) {
     ASSERT_TRUE(re_added.has_value());
     EXPECT_EQ(re_added->hIcon, c.expected);
     EXPECT_EQ(re_added->hWnd, kMainWindow);
-    EXPECT_EQ(re_added->uCallbackMessage, 512u);
+    EXPECT_EQ(re_added->uCallbackMessage, 0x8001u);
     ASSERT_TRUE(desktop.TrayIcon().has_value());
     EXPECT_EQ(desktop.TrayIcon()->hIcon, kNormalIcon);
   }
@@ -286,7 +334,7 @@ TEST_F(TrayShellTest, MainFormUnloadedDuringARun_EndsTheRunAndLeavesNoIcon) {
     pump.Schedule(2500ms, [&] { c.unload(shell, forms); });
     const auto start = pump.Now();
 
-    shell.MouseMove(515);
+    Tray(kDoubleClick);
 
     EXPECT_TRUE(state.Quitting);
     EXPECT_FALSE(state.Busy);

@@ -11,6 +11,8 @@
 //                    broadcasts the message a rebuilt notification area
 //                    sends, COUNT times in a row (once by default):
 //                    "broadcast <message number in hex>"
+//   register NAME    the number of the registered window message of that
+//                    name: "message <number in hex>"
 //   rect CLASS TITLE the outer rectangle of the visible top-level window of
 //                    that class and title ("*" for any):
 //                    <left> <top> <right> <bottom>, or nothing
@@ -39,6 +41,16 @@
 //                    just before CreateProcess to the first moment the
 //                    notification area knows the icon (asked every
 //                    millisecond), or "no-icon pid <process id>" after 30 s
+//   start-until-answer PROGRAM CLASS
+//                    starts PROGRAM and waits for the first message that its
+//                    window of that class answers: "answered <ms>" with the
+//                    time from just before CreateProcess, or "no-answer" after
+//                    30 s
+//   run PROGRAM [ARGUMENT]
+//                    starts PROGRAM with the argument as its command line and
+//                    waits for it to end: "exit <code> after <ms> started
+//                    <ms>", the second time on the clock of
+//                    tools/winhelper/protocol.h, or "running" after 10 s
 //   tray-double-click
 //                    posts Velmora's main window the tray's callback message
 //                    for a double-click: "posted <ms>", the time of posting
@@ -59,11 +71,13 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/text.h"
 #include "platform/win32/unique_handle.h"
+#include "shell/tray_shell.h"
 #include "tools/winhelper/protocol.h"
 
 namespace velmora::desktopctl {
@@ -202,12 +216,16 @@ std::string Controls(const std::wstring& class_name, const std::wstring& title) 
   return lines;
 }
 
+std::string Hex(UINT number) {
+  char hex[16];
+  std::snprintf(hex, sizeof(hex), "%x", number);
+  return hex;
+}
+
 std::string TaskbarCreated(int count) {
   const UINT message = ::RegisterWindowMessageW(L"TaskbarCreated");
   for (int i = 0; i < count; ++i) ::PostMessageW(HWND_BROADCAST, message, 0, 0);
-  char hex[16];
-  std::snprintf(hex, sizeof(hex), "%x", message);
-  return "broadcast " + std::string(hex) + "\n";
+  return "broadcast " + Hex(message) + "\n";
 }
 
 DWORD ProgramProcessId(const std::wstring& class_name) {
@@ -284,27 +302,71 @@ bool IconPresent(const std::wstring& class_name) {
   return record.hWnd != nullptr && ::Shell_NotifyIconW(NIM_MODIFY, &record);
 }
 
-std::string StartUntilIcon(const std::wstring& program, const std::wstring& class_name) {
+struct Started {
+  velmora::win32::UniqueKernelHandle process;
+  DWORD id = 0;
+  std::int64_t at = 0;  // on the shared clock, just before CreateProcess
+};
+
+std::optional<Started> Start(const std::wstring& program, const std::wstring& argument = {}) {
   std::wstring command_line = L"\"" + program + L"\"";
+  if (!argument.empty()) command_line += L" " + argument;
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION started{};
-  const std::int64_t start = velmora::winhelper::MonotonicMilliseconds();
+  const std::int64_t at = velmora::winhelper::MonotonicMilliseconds();
   if (!::CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         nullptr, &startup, &started)) {
-    return "not-started\n";
+    return std::nullopt;
   }
-  const velmora::win32::UniqueKernelHandle process(started.hProcess);
   const velmora::win32::UniqueKernelHandle thread(started.hThread);
-  const std::string pid = " pid " + std::to_string(started.dwProcessId) + "\n";
-  const std::int64_t deadline = start + kIconWaitMs;
-  while (velmora::winhelper::MonotonicMilliseconds() < deadline) {
+  return Started{velmora::win32::UniqueKernelHandle(started.hProcess), started.dwProcessId, at};
+}
+
+std::int64_t MillisecondsSince(std::int64_t start) {
+  return velmora::winhelper::MonotonicMilliseconds() - start;
+}
+
+std::string StartUntilIcon(const std::wstring& program, const std::wstring& class_name) {
+  const std::optional<Started> started = Start(program);
+  if (!started) return "not-started\n";
+  const std::string pid = " pid " + std::to_string(started->id) + "\n";
+  while (MillisecondsSince(started->at) < kIconWaitMs) {
     if (IconPresent(class_name)) {
-      return "icon " + std::to_string(velmora::winhelper::MonotonicMilliseconds() - start) + pid;
+      return "icon " + std::to_string(MillisecondsSince(started->at)) + pid;
     }
     ::Sleep(1);
   }
   return "no-icon" + pid;
+}
+
+// A sent message is answered only once the window's thread takes messages.
+std::string StartUntilAnswer(const std::wstring& program, const std::wstring& class_name) {
+  const std::optional<Started> started = Start(program);
+  if (!started) return "not-started\n";
+  while (MillisecondsSince(started->at) < kIconWaitMs) {
+    if (const HWND window = ::FindWindowW(class_name.c_str(), nullptr)) {
+      DWORD_PTR ignored = 0;
+      if (::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, kIconWaitMs, &ignored)) {
+        return "answered " + std::to_string(MillisecondsSince(started->at)) + "\n";
+      }
+    }
+    ::Sleep(1);
+  }
+  return "no-answer\n";
+}
+
+std::string Run(const std::wstring& program, const std::wstring& argument) {
+  const std::optional<Started> started = Start(program, argument);
+  if (!started) return "not-started\n";
+  if (::WaitForSingleObject(started->process.get(), kEndWaitMs) != WAIT_OBJECT_0) {
+    return "running\n";
+  }
+  const std::int64_t took = MillisecondsSince(started->at);
+  DWORD code = 0;
+  ::GetExitCodeProcess(started->process.get(), &code);
+  return "exit " + std::to_string(code) + " after " + std::to_string(took) + " started " +
+         std::to_string(started->at) + "\n";
 }
 
 // What the notification area posts when the user double-clicks the icon.
@@ -312,7 +374,8 @@ std::string TrayDoubleClick() {
   const HWND velmora = VelmoraMainWindow();
   const std::int64_t posted = velmora::winhelper::MonotonicMilliseconds();
   if (velmora == nullptr ||
-      !::PostMessageW(velmora, WM_MOUSEMOVE, kVelmoraIconId, MAKELPARAM(WM_LBUTTONDBLCLK, 0))) {
+      !::PostMessageW(velmora, velmora::kTrayCallbackMessage, 0,
+                      MAKELPARAM(WM_LBUTTONDBLCLK, kVelmoraIconId))) {
     return "no-window\n";
   }
   return "posted " + std::to_string(posted) + "\n";
@@ -352,9 +415,10 @@ int wmain(int argc, wchar_t** argv) {
   if (argc < 4 || std::wstring(argv[1]) != L"--out") {
     std::fputs(
         "usage: desktopctl.exe --out FILE "
-        "list|forget-icon|taskbar-created [COUNT]|end-session|log-off [CLASS]|close-app|close-all|"
+        "list|forget-icon|taskbar-created [COUNT]|register NAME|end-session|log-off [CLASS]|"
+        "close-app|close-all|"
         "rect CLASS TITLE|controls CLASS TITLE|start-until-icon PROGRAM [CLASS]|"
-        "tray-double-click|usage CLASS\n",
+        "start-until-answer PROGRAM CLASS|run PROGRAM [ARGUMENT]|tray-double-click|usage CLASS\n",
         stderr);
     return 2;
   }
@@ -367,8 +431,14 @@ int wmain(int argc, wchar_t** argv) {
     result = Controls(argv[4], argv[5]);
   } else if (command == L"start-until-icon" && (arguments == 1 || arguments == 2)) {
     result = StartUntilIcon(argv[4], arguments == 2 ? argv[5] : L"");
+  } else if (command == L"start-until-answer" && arguments == 2) {
+    result = StartUntilAnswer(argv[4], argv[5]);
+  } else if (command == L"run" && (arguments == 1 || arguments == 2)) {
+    result = Run(argv[4], arguments == 2 ? argv[5] : L"");
   } else if (command == L"log-off" && arguments <= 1) {
     result = UntilProgramEnds(&EndSession, arguments == 1 ? argv[4] : L"");
+  } else if (command == L"register" && arguments == 1) {
+    result = "message " + Hex(::RegisterWindowMessageW(argv[4])) + "\n";
   } else if (command == L"usage" && arguments == 1) {
     result = Usage(argv[4]);
   } else if (command == L"taskbar-created" && arguments <= 1) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <iterator>
 #include <string>
 
 #include "platform/text.h"
@@ -16,9 +17,6 @@ namespace {
 constexpr UINT kAnswerTimeoutMs = 200;
 // The longest path Windows hands out, in UTF-16 units with the NUL.
 constexpr DWORD kLongestPath = 32768;
-
-static_assert(sizeof(void*) != 4 || NOTIFYICONDATAA_V1_SIZE == TrayIconRecord::kSize,
-              "on 32-bit Windows the tray record is the native first-form record");
 
 struct EnumState {
   const WindowSystem::EnumCallback& callback;
@@ -152,15 +150,22 @@ void Win32WindowSystem::MakeTopMost(WindowHandle window) {
 // The record keeps the 32-bit layout; the native first-form record has the
 // same fields at the platform's own widths.
 void Win32WindowSystem::NotifyIcon(NotifyIconAction action, const TrayIconRecord& record) {
-  NOTIFYICONDATAA data{};
-  data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+  NOTIFYICONDATAW data{};
+  data.cbSize = sizeof(data);
   data.hWnd = ToHwnd(record.hWnd);
   data.uID = record.uID;
   data.uFlags = record.uFlags;
   data.uCallbackMessage = record.uCallbackMessage;
   data.hIcon = ToHicon(record.hIcon);
-  std::copy(record.szTip.begin(), record.szTip.end(), data.szTip);
-  ::Shell_NotifyIconA(ToNotifyMessage(action), &data);
+  // The tip is cut, never a surrogate pair halved, to the field less its NUL.
+  constexpr int kTipUnits = static_cast<int>(std::size(NOTIFYICONDATAW{}.szTip));
+  const std::u16string tip = Utf8ToUtf16(CutWindowText(Utf8ToUtf16(record.szTip), kTipUnits));
+  std::copy(tip.begin(), tip.end(), data.szTip);
+  ::Shell_NotifyIconW(ToNotifyMessage(action), &data);
+  if (action == NotifyIconAction::kAdd && record.uVersion != 0) {
+    data.uVersion = record.uVersion;
+    ::Shell_NotifyIconW(NIM_SETVERSION, &data);
+  }
 }
 
 }  // namespace velmora::win32

@@ -2,6 +2,7 @@
 
 #include "shell/win32/resource_ids.h"
 #include "platform/win32/dynamic_calls.h"
+#include "shell/win32/session.h"
 
 namespace velmora::win32 {
 namespace {
@@ -9,8 +10,8 @@ namespace {
 UINT CommandOf(MenuCommand command) { return static_cast<UINT>(command); }
 
 // An elevated program's windows refuse messages from programs that run with
-// less privilege, Explorer among them; this lets the one message in. The
-// call is looked up because Windows before 7 lacks it.
+// less privilege, Explorer and a later start among them; this lets one
+// message in. The call is looked up because Windows before 7 lacks it.
 void AcceptFromLessPrivilegedPrograms(HWND window, UINT message) {
   decltype(&::ChangeWindowMessageFilterEx) allow = nullptr;
   FindFunction(::GetModuleHandleW(L"user32.dll"), "ChangeWindowMessageFilterEx", allow);
@@ -20,7 +21,7 @@ void AcceptFromLessPrivilegedPrograms(HWND window, UINT message) {
 }  // namespace
 
 Form1::Form1(FormsRuntime& runtime, Module1& state, const SweepContext& context,
-             ShellWindows& windows)
+             ShellWindows& windows, Session& session)
     // A tool window never has a task-list entry, and a top-level one (unlike
     // a message-only window) receives the broadcasts of the shell.
     : Form(runtime, {.caption = L"Form1", .width = 3600, .height = 690,
@@ -31,19 +32,24 @@ Form1::Form1(FormsRuntime& runtime, Module1& state, const SweepContext& context,
               {L"A propos de...", CommandOf(MenuCommand::kAbout)},
               {L"-"},
               {L"Quitter", CommandOf(MenuCommand::kExit)}}),
-      shell_(state, context, windows),
-      taskbar_created_(::RegisterWindowMessageW(L"TaskbarCreated")) {}
+      shell_(state, context, windows, session),
+      taskbar_created_(::RegisterWindowMessageW(L"TaskbarCreated")),
+      request_(RequestMessage()) {}
 
 HICON Form1::PictureOf(Picture picture) const {
   return picture == Picture::kImage1 ? Image1.get() : Image2.get();
 }
 
-MenuCommand Form1::ShowPopupMenu() const { return MenuCommand{mnuPop.Track(hwnd())}; }
+MenuCommand Form1::ShowPopupMenu(Point at) const {
+  return MenuCommand{mnuPop.Track(hwnd(), {at.x, at.y})};
+}
 
 void Form1::OnLoad() {
   // Otherwise an elevated run would never hear that a restarted Explorer has
   // forgotten its icon.
   if (taskbar_created_ != 0) AcceptFromLessPrivilegedPrograms(hwnd(), taskbar_created_);
+  // And a start without elevation could not reach an elevated Velmora.
+  if (request_ != 0) AcceptFromLessPrivilegedPrograms(hwnd(), request_);
   // The notification area shows small icons.
   const int size = SmallIconSize(WindowDpi(hwnd()));
   const HINSTANCE instance = ::GetModuleHandleW(nullptr);
@@ -55,7 +61,7 @@ void Form1::OnLoad() {
 LRESULT Form1::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case kTrayCallbackMessage:
-      shell_.MouseMove(lparam);
+      shell_.TrayCallback(wparam, lparam);
       return 0;
     case WM_QUERYENDSESSION:
       return TRUE;
@@ -65,6 +71,11 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     default:
       if (taskbar_created_ != 0 && message == taskbar_created_) {
         shell_.TaskbarCreated();
+        return 0;
+      }
+      if (request_ != 0 && message == request_) {
+        // Anything but the two requests is not ours to act on.
+        if (const auto request = DecodeRequest(wparam, lparam)) shell_.Request(*request);
         return 0;
       }
       return Form::HandleMessage(message, wparam, lparam);

@@ -11,10 +11,10 @@ namespace velmora::win32 {
 class Form1 final : public Form {
  public:
   Form1(FormsRuntime& runtime, Module1& state, const SweepContext& context,
-        ShellWindows& windows);
+        ShellWindows& windows, Session& session);
 
   HICON PictureOf(Picture picture) const;
-  MenuCommand ShowPopupMenu() const;
+  MenuCommand ShowPopupMenu(Point at) const;
 
  protected:
   void OnLoad() override;
@@ -33,6 +33,8 @@ class Form1 final : public Form {
   // Broadcast when the notification area is rebuilt; 0 if it could not be
   // registered.
   UINT taskbar_created_;
+  // Brings a later start's request; 0 if it could not be registered.
+  UINT request_;
 };
 
 }  // namespace velmora::win32

@@ -5,9 +5,10 @@
 namespace velmora::win32 {
 
 VelmoraForms::VelmoraForms(FormsRuntime& runtime, Module1& state, WindowSystem& desktop,
-                           EventPump& pump)
-    : form1_([&runtime, &state, &desktop, &pump, this] {
-        return std::make_unique<Form1>(runtime, state, SweepContext{desktop, *this, pump}, *this);
+                           EventPump& pump, Session& session)
+    : form1_([&runtime, &state, &desktop, &pump, &session, this] {
+        return std::make_unique<Form1>(runtime, state, SweepContext{desktop, *this, pump}, *this,
+                                       session);
       }),
       form2_([&runtime, &state, &desktop] {
         return std::make_unique<Form2>(runtime, state, desktop);
@@ -42,9 +43,9 @@ WindowHandle VelmoraForms::MainWindow() {
   return main_form ? ToWindowHandle(main_form->hwnd()) : 0;
 }
 
-MenuCommand VelmoraForms::PopupMenu() {
+MenuCommand VelmoraForms::PopupMenu(Point at) {
   const Form1* main_form = form1_.Loaded();
-  return main_form ? main_form->ShowPopupMenu() : MenuCommand::kNone;
+  return main_form ? main_form->ShowPopupMenu(at) : MenuCommand::kNone;
 }
 
 void VelmoraForms::Open(FormId form) {

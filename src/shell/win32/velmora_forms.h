@@ -13,7 +13,10 @@ namespace velmora::win32 {
 
 class VelmoraForms final : public Forms, public ShellWindows {
  public:
-  VelmoraForms(FormsRuntime& runtime, Module1& state, WindowSystem& desktop, EventPump& pump);
+  // `session` hears when the main form goes and this process stops being the
+  // session's resident Velmora.
+  VelmoraForms(FormsRuntime& runtime, Module1& state, WindowSystem& desktop, EventPump& pump,
+               Session& session);
 
   // Start-up: loads the main form, which adds the icon.
   void LoadMainForm() { form1_.Load(); }
@@ -24,7 +27,7 @@ class VelmoraForms final : public Forms, public ShellWindows {
 
   // ShellWindows
   WindowHandle MainWindow() override;
-  MenuCommand PopupMenu() override;
+  MenuCommand PopupMenu(Point at) override;
   void Open(FormId form) override;
 
  private:

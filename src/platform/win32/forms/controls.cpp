@@ -197,15 +197,13 @@ PopupMenu::PopupMenu(std::initializer_list<Item> items) : menu_(::CreatePopupMen
   }
 }
 
-UINT PopupMenu::Track(HWND owner) const {
-  POINT mouse{};
-  ::GetCursorPos(&mouse);
+UINT PopupMenu::Track(HWND owner, POINT at) const {
   // Our window must be in the foreground, or the menu would not close when
   // the user clicks elsewhere.
   ::SetForegroundWindow(owner);
   const BOOL chosen =
-      ::TrackPopupMenuEx(menu_.get(), TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, mouse.x,
-                         mouse.y, owner, nullptr);
+      ::TrackPopupMenuEx(menu_.get(), TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, at.x, at.y,
+                         owner, nullptr);
   // Lets the menu's own loop end properly, or the next popup would vanish at
   // once.
   ::PostMessageW(owner, WM_NULL, 0, 0);

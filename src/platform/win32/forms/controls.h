@@ -224,9 +224,9 @@ class PopupMenu {
 
   explicit PopupMenu(std::initializer_list<Item> items);
 
-  // Shows the menu at the mouse position and returns the chosen item's
+  // Shows the menu at that point of the screen and returns the chosen item's
   // command once the menu is dismissed, or 0 when none was chosen.
-  UINT Track(HWND owner) const;
+  UINT Track(HWND owner, POINT at) const;
 
  private:
   UniqueMenu menu_;

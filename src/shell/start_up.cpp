@@ -1,0 +1,110 @@
+#include "shell/start_up.h"
+
+#include <string>
+#include <vector>
+
+namespace velmora {
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// A quoted empty argument ("") is an argument too, as Windows counts it. A
+// backslash stays as it is: no option holds one, so an argument with one is
+// refused whichever way Windows would have read it.
+std::vector<std::string> SplitArguments(std::string_view line) {
+  std::vector<std::string> arguments;
+  std::string current;
+  bool in_argument = false;
+  bool quoted = false;
+  for (const char c : line) {
+    if (c == '"') {
+      quoted = !quoted;
+      in_argument = true;
+    } else if (IsBlank(c) && !quoted) {
+      if (in_argument) arguments.push_back(std::move(current));
+      current.clear();
+      in_argument = false;
+    } else {
+      current += c;
+      in_argument = true;
+    }
+  }
+  if (in_argument) arguments.push_back(std::move(current));
+  return arguments;
+}
+
+bool EqualsIgnoringCase(std::string_view text, std::string_view lower_case) {
+  if (text.size() != lower_case.size()) return false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    const char lower = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    if (lower != lower_case[i]) return false;
+  }
+  return true;
+}
+
+constexpr std::uintptr_t kSweepCode = 1;
+constexpr std::uintptr_t kQuitCode = 2;
+
+}  // namespace
+
+std::optional<StartRequest> ParseCommandLine(std::string_view arguments) {
+  const std::vector<std::string> split = SplitArguments(arguments);
+  if (split.empty()) return StartRequest::kNone;
+  if (split.size() != 1) return std::nullopt;
+  const std::string_view option = split.front();
+  if (option.empty() || (option.front() != '/' && option.front() != '-')) return std::nullopt;
+  const std::string_view name = option.substr(1);
+  if (EqualsIgnoringCase(name, "balayer")) return StartRequest::kSweep;
+  if (EqualsIgnoringCase(name, "quitter")) return StartRequest::kQuit;
+  return std::nullopt;
+}
+
+std::uintptr_t EncodeRequest(StartRequest request) {
+  switch (request) {
+    case StartRequest::kSweep:
+      return kSweepCode;
+    case StartRequest::kQuit:
+      return kQuitCode;
+    case StartRequest::kNone:
+      break;
+  }
+  return 0;
+}
+
+std::optional<StartRequest> DecodeRequest(std::uintptr_t wparam, std::intptr_t lparam) {
+  if (lparam != 0) return std::nullopt;
+  if (wparam == kSweepCode) return StartRequest::kSweep;
+  if (wparam == kQuitCode) return StartRequest::kQuit;
+  return std::nullopt;
+}
+
+StartOutcome DecideStart(std::optional<StartRequest> request, Session& session) {
+  if (!request) return StartOutcome::kUsage;
+  // The resident Velmora may be starting (it holds the session but has no
+  // window yet) or quitting (it is about to let the session go): look again
+  // for a moment.
+  for (int look = 0; look < kResidentLooks; ++look) {
+    if (session.ClaimResidence()) {
+      switch (*request) {
+        case StartRequest::kNone:
+          return StartOutcome::kResident;
+        case StartRequest::kSweep:
+          return StartOutcome::kResidentAndSweep;
+        case StartRequest::kQuit:
+          // There was none to quit; this start does not stay either.
+          session.Resign();
+          return StartOutcome::kNothingToDo;
+      }
+    }
+    if (*request == StartRequest::kNone) return StartOutcome::kNothingToDo;
+    if (const WindowHandle resident = session.ResidentWindow(); resident != 0) {
+      return session.HandOver(resident, *request) ? StartOutcome::kHandedOver
+                                                  : StartOutcome::kUnreachable;
+    }
+    session.Pause(kResidentLookInterval);
+  }
+  return StartOutcome::kUnreachable;
+}
+
+}  // namespace velmora

@@ -1,0 +1,38 @@
+// The user's session as Velmora's starts share it: a named mutex that the
+// resident Velmora owns, and a registered message to its main form.
+#pragma once
+
+#include <windows.h>
+
+#include "platform/win32/unique_handle.h"
+#include "shell/start_up.h"
+
+namespace velmora::win32 {
+
+// The message that carries a request to the resident Velmora's main form;
+// 0 if it could not be registered.
+UINT RequestMessage();
+
+class Win32Session final : public Session {
+ public:
+  Win32Session();
+  // A resident Velmora lets the session go when it ends, whatever the path.
+  ~Win32Session() override { Resign(); }
+  Win32Session(const Win32Session&) = delete;
+  Win32Session& operator=(const Win32Session&) = delete;
+
+  bool ClaimResidence() override;
+  void Resign() override;
+  WindowHandle ResidentWindow() override;
+  bool HandOver(WindowHandle window, StartRequest request) override;
+  void Pause(std::chrono::milliseconds duration) override;
+
+ private:
+  UniqueKernelHandle mutex_;
+  // An elevated resident Velmora's mutex refuses the others: the session is
+  // then known to be held.
+  bool refused_ = false;
+  bool resident_ = false;
+};
+
+}  // namespace velmora::win32
