@@ -105,7 +105,9 @@ class WindowSystem {
   // Keeps the window above every window that is not top-most, without moving
   // or sizing it.
   virtual void MakeTopMost(WindowHandle window) = 0;
-  virtual void NotifyIcon(NotifyIconAction action, const TrayIconRecord& record) = 0;
+  // Whether the notification area took the request: a change fails when the
+  // icon is gone, an addition when it is there already.
+  virtual bool NotifyIcon(NotifyIconAction action, const TrayIconRecord& record) = 0;
 };
 
 }  // namespace velmora

@@ -151,7 +151,7 @@ void Win32WindowSystem::MakeTopMost(WindowHandle window) {
 
 // The record keeps the 32-bit layout; the native first-form record has the
 // same fields at the platform's own widths.
-void Win32WindowSystem::NotifyIcon(NotifyIconAction action, const TrayIconRecord& record) {
+bool Win32WindowSystem::NotifyIcon(NotifyIconAction action, const TrayIconRecord& record) {
   NOTIFYICONDATAA data{};
   data.cbSize = NOTIFYICONDATAA_V1_SIZE;
   data.hWnd = ToHwnd(record.hWnd);
@@ -160,7 +160,7 @@ void Win32WindowSystem::NotifyIcon(NotifyIconAction action, const TrayIconRecord
   data.uCallbackMessage = record.uCallbackMessage;
   data.hIcon = ToHicon(record.hIcon);
   std::copy(record.szTip.begin(), record.szTip.end(), data.szTip);
-  ::Shell_NotifyIconA(ToNotifyMessage(action), &data);
+  return ::Shell_NotifyIconA(ToNotifyMessage(action), &data) != FALSE;
 }
 
 }  // namespace velmora::win32
