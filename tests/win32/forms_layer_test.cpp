@@ -220,12 +220,13 @@ TEST_F(FormsLayerTest, AboutBoxIsAnOrdinaryFixedWindowWithItsRedTitle) {
   ::GetClientRect(window, &client);
   const RECT place = PlaceOf(label);
 
-  EXPECT_EQ(client.right, TwipsToPixels(6015, dpi));
-  EXPECT_EQ(client.bottom, TwipsToPixels(5490, dpi));
-  EXPECT_EQ(place.left, TwipsToPixels(2040, dpi));
+  const LayoutScale scale = ExpectedLayoutScale();
+  EXPECT_EQ(client.right, TwipsToPixels(6015, dpi, scale));
+  EXPECT_EQ(client.bottom, TwipsToPixels(5490, dpi, scale));
+  EXPECT_EQ(place.left, TwipsToPixels(2040, dpi, scale));
   EXPECT_EQ(place.top, 0);
-  EXPECT_EQ(place.right - place.left, TwipsToPixels(1815, dpi));
-  EXPECT_EQ(place.bottom - place.top, TwipsToPixels(375, dpi));
+  EXPECT_EQ(place.right - place.left, TwipsToPixels(1815, dpi, scale));
+  EXPECT_EQ(place.bottom - place.top, TwipsToPixels(375, dpi, scale));
   EXPECT_EQ(TextColourOf(label), RGB(255, 0, 0));
   // The raster MS Sans Serif has no 13.5 pt at most DPIs; its chain's
   // TrueType successors then draw the title at its size.

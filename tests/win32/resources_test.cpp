@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "app/resource_ids.h"
-#include "platform/win32/forms/dpi.h"
 #include "platform/win32/unique_handle.h"
 #include "shell/win32/velmora_forms.h"
 #include "tests/win32/forms_fixture.h"
@@ -170,7 +169,9 @@ TEST_F(FormsTest, TrayIcon_TaskbarCreatedWhileShown_ChangesItToTheTaskbarsSmallI
   VelmoraForms forms(runtime_, state_, desktop, pump_);
   forms.LoadMainForm();
   const HWND main_form = ToHwnd(forms.MainWindow());
-  const int size = ::MulDiv(16, static_cast<int>(TaskbarDpi(main_form)), 96);
+  const HDC screen = ::GetDC(nullptr);
+  const int size = ::MulDiv(16, ::GetDeviceCaps(screen, LOGPIXELSX), 96);
+  ::ReleaseDC(nullptr, screen);
   EXPECT_EQ(IconSize(ToHicon(state_.TrayIconData.hIcon)).cx, size);
 
   ::SendMessageW(main_form, ::RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
