@@ -205,6 +205,61 @@ TEST_F(FormsLayerTest, LayoutIsInTwipsAtTheWindowsDpi) {
   form.Unload();
 }
 
+// Sets the message font's height for this session, and the one before back
+// at the end of the scope, and tells the form of both changes: Windows
+// broadcasts them; Wine sends nothing for a change it does not save.
+class MessageFontHeight {
+ public:
+  MessageFontHeight(HWND form, LONG height) : form_(form) {
+    saved_.cbSize = sizeof(saved_);
+    ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, saved_.cbSize, &saved_, 0);
+    NONCLIENTMETRICSW changed = saved_;
+    changed.lfMessageFont.lfHeight = height;
+    Set(changed);
+  }
+  ~MessageFontHeight() { Set(saved_); }
+  MessageFontHeight(const MessageFontHeight&) = delete;
+  MessageFontHeight& operator=(const MessageFontHeight&) = delete;
+
+ private:
+  void Set(NONCLIENTMETRICSW& metrics) {
+    ::SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0);
+    ::SendMessageW(form_, WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS, 0);
+  }
+
+  HWND form_;
+  NONCLIENTMETRICSW saved_{};
+};
+
+TEST_F(FormsLayerTest, OpenForm_FollowsTheMessageFontAndTheDpi) {
+  CountingForm form(runtime);
+  form.Load();
+  const UINT dpi = WindowDpi(form.hwnd());
+  ASSERT_EQ(dpi, kDefaultDpi) << "the font is set at 96 dpi";
+  const auto label_left = [&] { return PlaceOf(form.label.hwnd()).left; };
+  {
+    // 150 % of the 8-pt font the layout was drawn in.
+    const MessageFontHeight larger(form.hwnd(), -18);
+    RECT client{};
+    ::GetClientRect(form.hwnd(), &client);
+    EXPECT_EQ(client.right, TwipsToPixels(6015, dpi, {18, 11}));
+    EXPECT_EQ(label_left(), TwipsToPixels(120, dpi, {18, 11}));
+  }
+  EXPECT_EQ(label_left(), TwipsToPixels(120, dpi));
+
+  // Moved to a monitor at 150 %: where the system says, at the layout's own
+  // size for that DPI.
+  RECT suggested{40, 30, 500, 400};
+  ::SendMessageW(form.hwnd(), WM_DPICHANGED, MAKEWPARAM(144, 144),
+                 reinterpret_cast<LPARAM>(&suggested));
+  RECT window{};
+  ::GetWindowRect(form.hwnd(), &window);
+  EXPECT_EQ(window.left, 40);
+  EXPECT_EQ(window.top, 30);
+  EXPECT_EQ(label_left(), TwipsToPixels(120, 144));
+  form.Unload();
+}
+
 TEST_F(FormsLayerTest, AboutBoxIsAnOrdinaryFixedWindowWithItsRedTitle) {
   Form4 about(runtime);
   about.Load();
