@@ -6,6 +6,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -203,6 +204,38 @@ TEST_F(FormsLayerTest, LayoutIsInTwipsAtTheWindowsDpi) {
     EXPECT_EQ(client.bottom, 366);
   }
   form.Unload();
+}
+
+// One button of the given width, in twips.
+class ButtonForm final : public Form {
+ public:
+  ButtonForm(FormsRuntime& runtime, int width)
+      : Form(runtime, {.caption = L"Button", .width = 3000, .height = 1000}) {
+    Add(button, {.rect = {120, 120, width, 375}, .text = L"Rafraîchir la liste"});
+  }
+
+  CommandButton button;
+};
+
+// Tahoma 8 pt draws the caption in 90 pixels: it fits 105 (99 inside the
+// edges), and 93 (87 inside) only a size or two down, never below 7 pt.
+TEST_F(FormsLayerTest, ButtonCaption_TooWideForTheMessageFont_StepsDownToFit) {
+  for (const auto& [width, steps_down] : {std::pair{1575, false}, std::pair{1400, true}}) {
+    SCOPED_TRACE(width);
+    ButtonForm form(runtime, width);
+    form.Load();
+    const HWND button = form.button.hwnd();
+    const UINT dpi = WindowDpi(form.hwnd());
+    const HFONT font = reinterpret_cast<HFONT>(::SendMessageW(button, WM_GETFONT, 0, 0));
+    LOGFONTW drawn{};
+    ::GetObjectW(font, sizeof(drawn), &drawn);
+    const RECT place = PlaceOf(button);
+    EXPECT_LE(TextExtent(font, TextOf(button)).cx,
+              place.right - place.left - 2 * PixelsAtDpi(3, dpi));
+    EXPECT_EQ(std::abs(drawn.lfHeight) < std::abs(MessageFont(dpi).lfHeight), steps_down);
+    EXPECT_GE(std::abs(drawn.lfHeight), ::MulDiv(7, static_cast<int>(dpi), 72));
+    form.Unload();
+  }
 }
 
 // Sets the message font's height for this session, and the one before back

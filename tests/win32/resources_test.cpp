@@ -111,7 +111,9 @@ TEST_P(VelmoraIconTest, GroupListsEverySizeInSixteenColours) {
   ASSERT_TRUE(module_);
   const IconCase& c = GetParam();
   std::vector<GroupEntry> expected;
-  for (const IconImageId& image : c.images) expected.push_back({image.size, image.size, 16, 4, image.id});
+  for (const IconImageId& image : c.images) {
+    expected.push_back({image.size, image.size, 16, 4, image.id});
+  }
   EXPECT_EQ(ReadGroup(ResourceBytes(module_.get(), c.group_id, kIconGroupType)), expected);
 }
 

@@ -407,7 +407,8 @@ StopwatchDesign ScaledStopwatch(int size) {
           .stem_top_left = {x + 0.5 - half_stem, scaled(d.stem_top_left).y},
           .stem_bottom_right = {x - 0.5 + half_stem, scaled(d.stem_bottom_right).y},
           .hours_between_marks = size < 24 ? 3 : 1,
-          .mark_outer_radius = d.mark_outer_radius * k, .mark_inner_radius = d.mark_inner_radius * k,
+          .mark_outer_radius = d.mark_outer_radius * k,
+          .mark_inner_radius = d.mark_inner_radius * k,
           .quarter_mark_inner_radius = d.quarter_mark_inner_radius * k,
           .mark_width = d.mark_width, .hand_length = d.hand_length * k,
           .hand_hour = d.hand_hour, .hub_radius = d.hub_radius * k};

@@ -51,7 +51,7 @@ void Control::Layout(const LayoutContext& context) {
   const std::wstring text = Text();
   std::optional<SIZE> room;
   if (const std::optional<int> edge = CaptionEdge(); edge && !sized_to_text_) {
-    room = SIZE{size.cx - 2 * ::MulDiv(*edge, static_cast<int>(dpi), static_cast<int>(kDefaultDpi)), size.cy};
+    room = SIZE{size.cx - 2 * PixelsAtDpi(*edge, dpi), size.cy};
   }
   UniqueFont own;
   if (font_spec_) {

@@ -65,9 +65,13 @@ UINT WindowDpi(HWND window) {
   return ScreenDpi();
 }
 
+int PixelsAtDpi(int pixels, UINT dpi) {
+  return ::MulDiv(pixels, static_cast<int>(dpi), static_cast<int>(kDefaultDpi));
+}
+
 LayoutScale ScaleForFont(const LOGFONTW& message_font, UINT dpi) {
   const int nominal = std::abs(static_cast<int>(message_font.lfHeight));
-  const int drawn_for = ::MulDiv(kLayoutFontPixels, static_cast<int>(dpi), static_cast<int>(kDefaultDpi));
+  const int drawn_for = PixelsAtDpi(kLayoutFontPixels, dpi);
   if (nominal * 100 < drawn_for * kSameFontPercent) return {};
   return {nominal, drawn_for};
 }

@@ -19,6 +19,9 @@ void DeclarePerMonitorDpiAwareness();
 // otherwise the screen's.
 UINT WindowDpi(HWND window);
 
+// A length of `pixels` at 96 dpi, at `dpi`, rounded to the nearest pixel.
+int PixelsAtDpi(int pixels, UINT dpi);
+
 // How much larger than the font the twips were drawn for the message font
 // is: a layout grows by this ratio, as a dialog box grows with its font.
 struct LayoutScale {
