@@ -17,6 +17,7 @@
 #include <functional>
 #include <iostream>
 #include <numbers>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -395,7 +396,6 @@ EyeDesign ScaledEye(int size) {
 // stairs.
 StopwatchDesign ScaledStopwatch(int size) {
   const double k = size / 32.0;
-  const auto scaled = [k](Point p) { return Point{p.x * k, p.y * k}; };
   const StopwatchDesign& d = kStopwatch32;
   const double x = PixelCentre(d.centre.x * k);
   const double half_crown = std::round((d.crown_bottom_right.x - d.crown_top_left.x) * k) / 2;
@@ -404,8 +404,8 @@ StopwatchDesign ScaledStopwatch(int size) {
           .case_radius = d.case_radius * k, .face_radius = d.face_radius * k,
           .crown_top_left = {x + 0.5 - half_crown, 0},
           .crown_bottom_right = {x - 0.5 + half_crown, d.crown_bottom_right.y * k},
-          .stem_top_left = {x + 0.5 - half_stem, scaled(d.stem_top_left).y},
-          .stem_bottom_right = {x - 0.5 + half_stem, scaled(d.stem_bottom_right).y},
+          .stem_top_left = {x + 0.5 - half_stem, d.stem_top_left.y * k},
+          .stem_bottom_right = {x - 0.5 + half_stem, d.stem_bottom_right.y * k},
           .hours_between_marks = size < 24 ? 3 : 1,
           .mark_outer_radius = d.mark_outer_radius * k,
           .mark_inner_radius = d.mark_inner_radius * k,
@@ -417,7 +417,7 @@ StopwatchDesign ScaledStopwatch(int size) {
 // Each image of an icon, drawn by hand at 16 and 32 pixels and scaled from
 // the 32-pixel design at the other sizes.
 template <typename Design>
-std::vector<IconImage> DrawImages(const velmora::IconImageId (&ids)[7], const Design& small,
+std::vector<IconImage> DrawImages(std::span<const velmora::IconImageId> ids, const Design& small,
                                   const Design& large, Design (*scale)(int),
                                   Canvas (*draw)(const Design&)) {
   std::vector<IconImage> images;
