@@ -96,8 +96,10 @@ if(BUILD_TESTING)
   # Listing the tests starts Wine, which on a loaded machine takes longer than
   # the 5 s that CMake allows by default.
   gtest_discover_tests(win32_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60)
-  # resources_test reads Velmora.exe's version record and resources.
+  # resources_test reads Velmora.exe's version record and resources, and
+  # the forms under test take their icons from the same images.
   target_link_libraries(win32_tests PRIVATE version)
+  target_sources(win32_tests PRIVATE res/icons.rc)
   add_dependencies(win32_tests Velmora)
   # The legibility cases again at four DPIs, with and without Wine's fonts,
   # each prefix and DPI of their own.

@@ -114,8 +114,10 @@ class WindowSystem {
   // or sizing it.
   virtual void MakeTopMost(WindowHandle window) = 0;
   // kAdd adds the icon and then gives it the record's callback protocol,
-  // which the Shell forgets with the icon.
-  virtual void NotifyIcon(NotifyIconAction action, const TrayIconRecord& record) = 0;
+  // which the Shell forgets with the icon. Returns whether the notification
+  // area took the request: a change fails when the icon is gone, an addition
+  // when it is there already.
+  virtual bool NotifyIcon(NotifyIconAction action, const TrayIconRecord& record) = 0;
 };
 
 }  // namespace velmora

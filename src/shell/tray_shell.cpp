@@ -115,8 +115,15 @@ void TrayShell::QueryUnload() {
 }
 
 void TrayShell::TaskbarCreated() {
-  // The record still holds the icon shown now, the busy one during a run.
-  context_.desktop.NotifyIcon(NotifyIconAction::kAdd, state_.TrayIconData);
+  // The pictures may have been reloaded at another size; the busy one shows
+  // during a run.
+  state_.TrayIconData.hIcon =
+      context_.forms.PictureHandle(state_.Busy ? Picture::kImage2 : Picture::kImage1);
+  // A rescaled notification area broadcasts this while it still holds the
+  // icon, and an addition would fail there.
+  if (!context_.desktop.NotifyIcon(NotifyIconAction::kModify, state_.TrayIconData)) {
+    context_.desktop.NotifyIcon(NotifyIconAction::kAdd, state_.TrayIconData);
+  }
 }
 
 void TrayShell::EndSession() {

@@ -75,8 +75,11 @@ class TrayShell {
   // a new resident Velmora. An open about box stays, and the process ends
   // when it is closed.
   void QueryUnload();
-  // The notification area was rebuilt (Explorer restarted) and has forgotten
-  // every icon; without ours the program could be neither used nor quit.
+  // The notification area was rebuilt (Explorer restarted, or its scale
+  // changed) or the main form reloaded its pictures for a new DPI: the icon
+  // shows again with the picture of the moment, changed where it is still
+  // there and added where it was forgotten, since without it the program
+  // could be neither used nor quit.
   void TaskbarCreated();
   // Windows ends the session: every form is unloaded, the about box too, so
   // the process ends within the time Windows gives it.

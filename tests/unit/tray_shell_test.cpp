@@ -280,19 +280,29 @@ TEST_F(TrayShellTest, QueryUnload_ClosesTheOtherWindowsThenDeletesTheIcon) {
   EXPECT_EQ(session.resignations, 1);
 }
 
-TEST_F(TrayShellTest, TaskbarCreated_AddsTheIconShownNowAgain) {
+// Explorer restarted has forgotten the icon; a rescaled notification area
+// still holds it.
+TEST_F(TrayShellTest, TaskbarCreated_ShowsTheIconShownNowAgain) {
   struct Case {
     bool during_run;
+    bool forgotten;
     IconHandle expected;
+    std::vector<std::int64_t> actions;
   };
-  for (const Case c : {Case{false, kNormalIcon}, Case{true, kBusyIcon}}) {
-    SCOPED_TRACE(c.during_run);
+  for (const Case& c : {Case{false, true, kNormalIcon, {kModify, kAdd}},
+                        Case{true, true, kBusyIcon, {kModify, kAdd}},
+                        Case{false, false, kNormalIcon, {kModify}},
+                        Case{true, false, kBusyIcon, {kModify}}}) {
+    SCOPED_TRACE(::testing::Message() << c.during_run << c.forgotten);
     Loaded();
-    std::optional<TrayIconRecord> re_added;
+    std::optional<TrayIconRecord> shown;
+    std::vector<std::int64_t> actions;
     auto rebuild_tray = [&] {
-      desktop.NotifyIcon(NotifyIconAction::kDelete, state.TrayIconData);
+      if (c.forgotten) desktop.NotifyIcon(NotifyIconAction::kDelete, state.TrayIconData);
+      desktop.ClearCalls();
       shell.TaskbarCreated();
-      re_added = desktop.TrayIcon();
+      actions = IconActions();
+      shown = desktop.TrayIcon();
     };
     if (c.during_run) {
       pump.Schedule(1500ms, rebuild_tray);
@@ -301,10 +311,11 @@ TEST_F(TrayShellTest, TaskbarCreated_AddsTheIconShownNowAgain) {
       rebuild_tray();
     }
 
-    ASSERT_TRUE(re_added.has_value());
-    EXPECT_EQ(re_added->hIcon, c.expected);
-    EXPECT_EQ(re_added->hWnd, kMainWindow);
-    EXPECT_EQ(re_added->uCallbackMessage, 0x8001u);
+    EXPECT_EQ(actions, c.actions);
+    ASSERT_TRUE(shown.has_value());
+    EXPECT_EQ(shown->hIcon, c.expected);
+    EXPECT_EQ(shown->hWnd, kMainWindow);
+    EXPECT_EQ(shown->uCallbackMessage, 0x8001u);
     ASSERT_TRUE(desktop.TrayIcon().has_value());
     EXPECT_EQ(desktop.TrayIcon()->hIcon, kNormalIcon);
   }

@@ -6,9 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "state/module1.h"
+#include "platform/win32/forms/dpi.h"
 #include "platform/win32/forms/form.h"
 #include "platform/win32/win32_event_pump.h"
 #include "platform/win32/win32_window_system.h"
@@ -28,6 +31,18 @@ inline RECT PlaceOf(HWND control) {
   ::GetWindowRect(control, &rect);
   ::MapWindowPoints(nullptr, ::GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
   return rect;
+}
+
+// How much the layouts should grow with the message font: 1 unless the
+// legibility runs, which set that font, say otherwise ("18/11").
+inline LayoutScale ExpectedLayoutScale() {
+  LayoutScale scale;
+  const char* given = std::getenv("VELMORA_LAYOUT_SCALE");
+  if (given != nullptr &&
+      std::sscanf(given, "%d/%d", &scale.numerator, &scale.denominator) != 2) {
+    ADD_FAILURE() << "VELMORA_LAYOUT_SCALE is not a ratio: " << given;
+  }
+  return scale;
 }
 
 class FormsTest : public ::testing::Test {

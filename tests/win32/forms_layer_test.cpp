@@ -6,6 +6,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -205,6 +206,93 @@ TEST_F(FormsLayerTest, LayoutIsInTwipsAtTheWindowsDpi) {
   form.Unload();
 }
 
+// One button of the given width, in twips.
+class ButtonForm final : public Form {
+ public:
+  ButtonForm(FormsRuntime& runtime, int width)
+      : Form(runtime, {.caption = L"Button", .width = 3000, .height = 1000}) {
+    Add(button, {.rect = {120, 120, width, 375}, .text = L"Rafraîchir la liste"});
+  }
+
+  CommandButton button;
+};
+
+// Tahoma 8 pt draws the caption in 90 pixels: it fits 105 (99 inside the
+// edges), and 93 (87 inside) only a size or two down, never below 7 pt.
+TEST_F(FormsLayerTest, ButtonCaption_TooWideForTheMessageFont_StepsDownToFit) {
+  for (const auto& [width, steps_down] : {std::pair{1575, false}, std::pair{1400, true}}) {
+    SCOPED_TRACE(width);
+    ButtonForm form(runtime, width);
+    form.Load();
+    const HWND button = form.button.hwnd();
+    const UINT dpi = WindowDpi(form.hwnd());
+    const HFONT font = reinterpret_cast<HFONT>(::SendMessageW(button, WM_GETFONT, 0, 0));
+    LOGFONTW drawn{};
+    ::GetObjectW(font, sizeof(drawn), &drawn);
+    const RECT place = PlaceOf(button);
+    EXPECT_LE(TextExtent(font, TextOf(button)).cx,
+              place.right - place.left - 2 * PixelsAtDpi(3, dpi));
+    EXPECT_EQ(std::abs(drawn.lfHeight) < std::abs(MessageFont(dpi).lfHeight), steps_down);
+    EXPECT_GE(std::abs(drawn.lfHeight), ::MulDiv(7, static_cast<int>(dpi), 72));
+    form.Unload();
+  }
+}
+
+// Sets the message font's height for this session, and the one before back
+// at the end of the scope, and tells the form of both changes: Windows
+// broadcasts them; Wine sends nothing for a change it does not save.
+class MessageFontHeight {
+ public:
+  MessageFontHeight(HWND form, LONG height) : form_(form) {
+    saved_.cbSize = sizeof(saved_);
+    ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, saved_.cbSize, &saved_, 0);
+    NONCLIENTMETRICSW changed = saved_;
+    changed.lfMessageFont.lfHeight = height;
+    Set(changed);
+  }
+  ~MessageFontHeight() { Set(saved_); }
+  MessageFontHeight(const MessageFontHeight&) = delete;
+  MessageFontHeight& operator=(const MessageFontHeight&) = delete;
+
+ private:
+  void Set(NONCLIENTMETRICSW& metrics) {
+    ::SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0);
+    ::SendMessageW(form_, WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS, 0);
+  }
+
+  HWND form_;
+  NONCLIENTMETRICSW saved_{};
+};
+
+TEST_F(FormsLayerTest, OpenForm_FollowsTheMessageFontAndTheDpi) {
+  CountingForm form(runtime);
+  form.Load();
+  const UINT dpi = WindowDpi(form.hwnd());
+  ASSERT_EQ(dpi, kDefaultDpi) << "the font is set at 96 dpi";
+  const auto label_left = [&] { return PlaceOf(form.label.hwnd()).left; };
+  {
+    // 150 % of the 8-pt font the layout was drawn in.
+    const MessageFontHeight larger(form.hwnd(), -18);
+    RECT client{};
+    ::GetClientRect(form.hwnd(), &client);
+    EXPECT_EQ(client.right, TwipsToPixels(6015, dpi, {18, 11}));
+    EXPECT_EQ(label_left(), TwipsToPixels(120, dpi, {18, 11}));
+  }
+  EXPECT_EQ(label_left(), TwipsToPixels(120, dpi));
+
+  // Moved to a monitor at 150 %: where the system says, at the layout's own
+  // size for that DPI.
+  RECT suggested{40, 30, 500, 400};
+  ::SendMessageW(form.hwnd(), WM_DPICHANGED, MAKEWPARAM(144, 144),
+                 reinterpret_cast<LPARAM>(&suggested));
+  RECT window{};
+  ::GetWindowRect(form.hwnd(), &window);
+  EXPECT_EQ(window.left, 40);
+  EXPECT_EQ(window.top, 30);
+  EXPECT_EQ(label_left(), TwipsToPixels(120, 144));
+  form.Unload();
+}
+
 TEST_F(FormsLayerTest, AboutBoxIsAnOrdinaryFixedWindowWithItsRedTitle) {
   Form4 about(runtime);
   about.Load();
@@ -220,12 +308,13 @@ TEST_F(FormsLayerTest, AboutBoxIsAnOrdinaryFixedWindowWithItsRedTitle) {
   ::GetClientRect(window, &client);
   const RECT place = PlaceOf(label);
 
-  EXPECT_EQ(client.right, TwipsToPixels(6015, dpi));
-  EXPECT_EQ(client.bottom, TwipsToPixels(5490, dpi));
-  EXPECT_EQ(place.left, TwipsToPixels(2040, dpi));
+  const LayoutScale scale = ExpectedLayoutScale();
+  EXPECT_EQ(client.right, TwipsToPixels(6015, dpi, scale));
+  EXPECT_EQ(client.bottom, TwipsToPixels(5490, dpi, scale));
+  EXPECT_EQ(place.left, TwipsToPixels(2040, dpi, scale));
   EXPECT_EQ(place.top, 0);
-  EXPECT_EQ(place.right - place.left, TwipsToPixels(1815, dpi));
-  EXPECT_EQ(place.bottom - place.top, TwipsToPixels(375, dpi));
+  EXPECT_EQ(place.right - place.left, TwipsToPixels(1815, dpi, scale));
+  EXPECT_EQ(place.bottom - place.top, TwipsToPixels(375, dpi, scale));
   EXPECT_EQ(TextColourOf(label), RGB(255, 0, 0));
   // The raster MS Sans Serif has no 13.5 pt at most DPIs; its chain's
   // TrueType successors then draw the title at its size.

@@ -33,8 +33,8 @@ class ForwardingDesktop : public WindowSystem {
   Point CursorPos() override { return real_.CursorPos(); }
   WindowHandle WindowFromPoint(Point point) override { return real_.WindowFromPoint(point); }
   void MakeTopMost(WindowHandle window) override { real_.MakeTopMost(window); }
-  void NotifyIcon(NotifyIconAction action, const TrayIconRecord& record) override {
-    real_.NotifyIcon(action, record);
+  bool NotifyIcon(NotifyIconAction action, const TrayIconRecord& record) override {
+    return real_.NotifyIcon(action, record);
   }
 
  private:

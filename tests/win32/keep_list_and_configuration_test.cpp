@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 #include <string>
 #include <vector>
@@ -16,8 +17,6 @@
 
 namespace velmora::win32 {
 namespace {
-
-constexpr int kTwipsPerPixel = 15;  // at 96 dpi
 
 struct Expected {
   const wchar_t* window_class;
@@ -50,18 +49,21 @@ RECT ClientRectOf(HWND control) {
   return rect;
 }
 
-void ExpectWithinAPixel(LONG pixels, int twips, const std::wstring& what) {
-  EXPECT_LE(std::abs(pixels * kTwipsPerPixel - twips), kTwipsPerPixel)
-      << std::string(what.begin(), what.end()) << ": " << pixels << " px for " << twips
-      << " twips";
-}
-
+// Within a pixel of the twips at the form's DPI, grown by the layout's scale.
 void ExpectLayout(HWND form, SIZE client_twips, const std::vector<Expected>& expected) {
-  ASSERT_EQ(WindowDpi(form), kDefaultDpi) << "the layout is checked at 96 dpi";
+  const UINT dpi = WindowDpi(form);
+  const LayoutScale scale = ExpectedLayoutScale();
+  const auto expect_within_a_pixel = [&](LONG pixels, int twips, const std::wstring& what) {
+    const double wanted = static_cast<double>(twips) * dpi * scale.numerator /
+                          (1440.0 * scale.denominator);
+    EXPECT_LE(std::abs(pixels - wanted), 1.0)
+        << std::string(what.begin(), what.end()) << ": " << pixels << " px for " << twips
+        << " twips at " << dpi << " dpi, grown " << scale.numerator << "/" << scale.denominator;
+  };
   RECT client{};
   ::GetClientRect(form, &client);
-  ExpectWithinAPixel(client.right, client_twips.cx, L"client width");
-  ExpectWithinAPixel(client.bottom, client_twips.cy, L"client height");
+  expect_within_a_pixel(client.right, client_twips.cx, L"client width");
+  expect_within_a_pixel(client.bottom, client_twips.cy, L"client height");
   const std::vector<HWND> controls = ControlsOf(form);
   ASSERT_EQ(controls.size(), expected.size());
   for (std::size_t i = 0; i < controls.size(); ++i) {
@@ -70,11 +72,11 @@ void ExpectLayout(HWND form, SIZE client_twips, const std::vector<Expected>& exp
     EXPECT_EQ(ClassOf(controls[i]), want.window_class);
     EXPECT_EQ(TextOf(controls[i]), want.text);
     const RECT rect = ClientRectOf(controls[i]);
-    ExpectWithinAPixel(rect.left, want.twips.left, L"left");
-    ExpectWithinAPixel(rect.top, want.twips.top, L"top");
+    expect_within_a_pixel(rect.left, want.twips.left, L"left");
+    expect_within_a_pixel(rect.top, want.twips.top, L"top");
     if (want.twips.width == 0) continue;
-    ExpectWithinAPixel(rect.right, want.twips.left + want.twips.width, L"right");
-    ExpectWithinAPixel(rect.bottom, want.twips.top + want.twips.height, L"bottom");
+    expect_within_a_pixel(rect.right, want.twips.left + want.twips.width, L"right");
+    expect_within_a_pixel(rect.bottom, want.twips.top + want.twips.height, L"bottom");
   }
 }
 

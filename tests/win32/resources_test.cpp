@@ -1,16 +1,21 @@
 // Reads Velmora.exe's resources the way Windows and Explorer do: the icons
 // through the system's icon loader, the version record through the version
-// API, both from the built program lying beside this test program.
+// API, both from the built program lying beside this test program; and the
+// tray icon as the main form loads it from the same images, linked in here.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "shell/win32/resource_ids.h"
 #include "platform/win32/unique_handle.h"
+#include "shell/win32/velmora_forms.h"
+#include "tests/win32/forms_fixture.h"
+#include "tests/win32/forwarding_desktop.h"
 
 namespace velmora::win32 {
 namespace {
@@ -92,8 +97,7 @@ std::vector<GroupEntry> ReadGroup(const std::vector<BYTE>& group) {
 struct IconCase {
   const char* name;
   int group_id;
-  int image_32_id;
-  int image_16_id;
+  std::span<const IconImageId> images;
 
   friend void PrintTo(const IconCase& c, std::ostream* out) { *out << c.name; }
 };
@@ -103,21 +107,25 @@ class VelmoraIconTest : public ::testing::TestWithParam<IconCase> {
   UniqueModule module_ = LoadVelmoraResources();
 };
 
-TEST_P(VelmoraIconTest, GroupListsBothSizesInSixteenColours) {
+TEST_P(VelmoraIconTest, GroupListsEverySizeInSixteenColours) {
   ASSERT_TRUE(module_);
   const IconCase& c = GetParam();
-  EXPECT_EQ(ReadGroup(ResourceBytes(module_.get(), c.group_id, kIconGroupType)),
-            (std::vector<GroupEntry>{{32, 32, 16, 4, c.image_32_id}, {16, 16, 16, 4, c.image_16_id}}));
+  std::vector<GroupEntry> expected;
+  for (const IconImageId& image : c.images) {
+    expected.push_back({image.size, image.size, 16, 4, image.id});
+  }
+  EXPECT_EQ(ReadGroup(ResourceBytes(module_.get(), c.group_id, kIconGroupType)), expected);
 }
 
-// The tray asks for 16 x 16 (32 x 32 at 200 %), windows and Alt+Tab for 32 x 32:
-// each request must reach the image drawn for that size, loaded by the system.
+// The notification area asks for 16 to 40 x 40 pixels from 100 % to 250 %,
+// windows and Alt+Tab for 32 x 32 and more: each request must reach the image
+// drawn for that size, loaded by the system.
 TEST_P(VelmoraIconTest, SystemPicksAndLoadsTheImageOfEachSize) {
   ASSERT_TRUE(module_);
   const IconCase& c = GetParam();
   std::vector<BYTE> group = ResourceBytes(module_.get(), c.group_id, kIconGroupType);
   ASSERT_FALSE(group.empty());
-  for (const auto& [size, image_id] : {std::pair{32, c.image_32_id}, std::pair{16, c.image_16_id}}) {
+  for (const auto& [size, image_id] : c.images) {
     SCOPED_TRACE(size);
     EXPECT_EQ(::LookupIconIdFromDirectoryEx(group.data(), TRUE, size, size, LR_DEFAULTCOLOR),
               image_id);
@@ -137,11 +145,46 @@ TEST_P(VelmoraIconTest, SystemPicksAndLoadsTheImageOfEachSize) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Icons, VelmoraIconTest,
-    ::testing::Values(IconCase{"Eye", kEyeIcon, kEyeIcon32, kEyeIcon16},
-                      IconCase{"Stopwatch", kBusyIcon, kBusyIcon32, kBusyIcon16}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Icons, VelmoraIconTest,
+                         ::testing::Values(IconCase{"Eye", kEyeIcon, kEyeImages},
+                                           IconCase{"Stopwatch", kBusyIcon, kBusyImages}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Passes the icon's requests on to the notification area and notes each with
+// its outcome.
+class IconWatchingDesktop final : public testing::ForwardingDesktop {
+ public:
+  bool NotifyIcon(NotifyIconAction action, const TrayIconRecord& record) override {
+    const bool done = ForwardingDesktop::NotifyIcon(action, record);
+    requests.emplace_back(action, done);
+    return done;
+  }
+
+  std::vector<std::pair<NotifyIconAction, bool>> requests;
+};
+
+// The legibility runs repeat this at each DPI: 16, 20, 24 and 32 pixels at
+// 100, 125, 150 and 200 %. A rescaled notification area broadcasts
+// TaskbarCreated while it still holds the icon.
+TEST_F(FormsTest, TrayIcon_TaskbarCreatedWhileShown_ChangesItToTheTaskbarsSmallIconSize) {
+  IconWatchingDesktop desktop;
+  VelmoraForms forms(runtime_, state_, desktop, pump_);
+  forms.LoadMainForm();
+  const HWND main_form = ToHwnd(forms.MainWindow());
+  const HDC screen = ::GetDC(nullptr);
+  const int size = ::MulDiv(16, ::GetDeviceCaps(screen, LOGPIXELSX), 96);
+  ::ReleaseDC(nullptr, screen);
+  EXPECT_EQ(IconSize(ToHicon(state_.TrayIconData.hIcon)).cx, size);
+
+  ::SendMessageW(main_form, ::RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+
+  using Request = std::pair<NotifyIconAction, bool>;
+  EXPECT_EQ(desktop.requests, (std::vector<Request>{{NotifyIconAction::kAdd, true},
+                                                    {NotifyIconAction::kModify, true}}));
+  EXPECT_EQ(state_.TrayIconData.hIcon, forms.PictureHandle(Picture::kImage1));
+  EXPECT_EQ(IconSize(ToHicon(state_.TrayIconData.hIcon)).cx, size);
+  forms.Unload(FormId::kForm1);
+}
 
 TEST(VelmoraResourcesTest, ManifestIsEmbedded) {
   const UniqueModule module = LoadVelmoraResources();
@@ -188,7 +231,7 @@ TEST_F(VelmoraVersionTest, FrenchStringsAreExact) {
     UINT length = 0;
     const auto* value =
         static_cast<const wchar_t*>(Query(std::wstring(L"\\StringFileInfo\\040C04B0\\") + name, &length));
-    ASSERT_NE(value, nullptr) << "missing " << testing::PrintToString(std::wstring(name));
+    ASSERT_NE(value, nullptr) << "missing " << ::testing::PrintToString(std::wstring(name));
     EXPECT_EQ(std::wstring(value), expected);
   }
 }

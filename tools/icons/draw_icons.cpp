@@ -1,5 +1,6 @@
 // Draws Velmora's two icons, the eye (at rest) and the stopwatch (busy), at
-// 32 x 32 and 16 x 16 pixels in the 16-colour Windows palette, and writes
+// every size from 16 to 48 pixels that Windows asks for between 100 % and
+// 300 % scaling, in the 16-colour Windows palette, and writes
 // each as an .ico file and as the raw RT_ICON images and RT_GROUP_ICON
 // directory that res/velmora.rc embeds. The raw form exists because windres
 // numbers the images of an ICON statement itself, and the images must carry
@@ -8,6 +9,7 @@
 // Usage: draw_icons <output folder>
 #include "shell/win32/resource_ids.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
@@ -15,6 +17,7 @@
 #include <functional>
 #include <iostream>
 #include <numbers>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -371,6 +374,61 @@ constexpr StopwatchDesign kStopwatch16{
     .mark_outer_radius = 4.8, .mark_inner_radius = 4.0, .quarter_mark_inner_radius = 2.9,
     .mark_width = 1, .hand_length = 3.5, .hand_hour = 1.5, .hub_radius = 0.7};
 
+// Pixel centres lie at half-pixel offsets: a design centred on the middle
+// of a pixel stays symmetrical about it.
+double PixelCentre(double at) { return std::floor(at) + 0.5; }
+
+// The 32-pixel eye scaled to another size; the 16-pixel one is drawn by hand.
+EyeDesign ScaledEye(int size) {
+  const double k = size / 32.0;
+  const double middle = size / 2.0;
+  return {.size = size, .centre = {middle, middle}, .half_width = kEye32.half_width * k,
+          .half_height = kEye32.half_height * k, .iris_radius = kEye32.iris_radius * k,
+          .pupil_radius = kEye32.pupil_radius * k,
+          .glint = {kEye32.glint.x * k, kEye32.glint.y * k},
+          .glint_radius = std::max(0.6, kEye32.glint_radius * k),
+          .lid_thickness = std::max(1.0, std::round(kEye32.lid_thickness * k))};
+}
+
+// The 32-pixel stopwatch scaled to another size. Below 24 pixels only the
+// quarter marks keep room to show. The strokes stay one pixel wide: a wider
+// stroke about a pixel's centre covers three, and slanted ones break into
+// stairs.
+StopwatchDesign ScaledStopwatch(int size) {
+  const double k = size / 32.0;
+  const StopwatchDesign& d = kStopwatch32;
+  const double x = PixelCentre(d.centre.x * k);
+  const double half_crown = std::round((d.crown_bottom_right.x - d.crown_top_left.x) * k) / 2;
+  const double half_stem = std::round((d.stem_bottom_right.x - d.stem_top_left.x) * k) / 2;
+  return {.size = size, .centre = {x, PixelCentre(d.centre.y * k)},
+          .case_radius = d.case_radius * k, .face_radius = d.face_radius * k,
+          .crown_top_left = {x + 0.5 - half_crown, 0},
+          .crown_bottom_right = {x - 0.5 + half_crown, d.crown_bottom_right.y * k},
+          .stem_top_left = {x + 0.5 - half_stem, d.stem_top_left.y * k},
+          .stem_bottom_right = {x - 0.5 + half_stem, d.stem_bottom_right.y * k},
+          .hours_between_marks = size < 24 ? 3 : 1,
+          .mark_outer_radius = d.mark_outer_radius * k,
+          .mark_inner_radius = d.mark_inner_radius * k,
+          .quarter_mark_inner_radius = d.quarter_mark_inner_radius * k,
+          .mark_width = d.mark_width, .hand_length = d.hand_length * k,
+          .hand_hour = d.hand_hour, .hub_radius = d.hub_radius * k};
+}
+
+// Each image of an icon, drawn by hand at 16 and 32 pixels and scaled from
+// the 32-pixel design at the other sizes.
+template <typename Design>
+std::vector<IconImage> DrawImages(std::span<const velmora::IconImageId> ids, const Design& small,
+                                  const Design& large, Design (*scale)(int),
+                                  Canvas (*draw)(const Design&)) {
+  std::vector<IconImage> images;
+  for (const velmora::IconImageId& image : ids) {
+    const Design design =
+        image.size == small.size ? small : image.size == large.size ? large : scale(image.size);
+    images.push_back({draw(design), image.id});
+  }
+  return images;
+}
+
 }  // namespace
 }  // namespace velmora::icons
 
@@ -381,11 +439,10 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::filesystem::path folder = argv[1];
-  const bool eye_written =
-      WriteIcon(folder, "eye", {{DrawEye(kEye32), velmora::kEyeIcon32},
-                                {DrawEye(kEye16), velmora::kEyeIcon16}});
+  const bool eye_written = WriteIcon(
+      folder, "eye", DrawImages(velmora::kEyeImages, kEye16, kEye32, &ScaledEye, &DrawEye));
   const bool stopwatch_written =
-      WriteIcon(folder, "stopwatch", {{DrawStopwatch(kStopwatch32), velmora::kBusyIcon32},
-                                      {DrawStopwatch(kStopwatch16), velmora::kBusyIcon16}});
+      WriteIcon(folder, "stopwatch", DrawImages(velmora::kBusyImages, kStopwatch16, kStopwatch32,
+                                                &ScaledStopwatch, &DrawStopwatch));
   return eye_written && stopwatch_written ? 0 : 1;
 }

@@ -228,19 +228,21 @@ void SimDesktop::MakeTopMost(WindowHandle window) {
   z_order_.insert(z_order_.begin(), window);
 }
 
-void SimDesktop::NotifyIcon(NotifyIconAction action, const TrayIconRecord& record) {
+bool SimDesktop::NotifyIcon(NotifyIconAction action, const TrayIconRecord& record) {
   Record(CallKind::kNotifyIcon, record.hWnd, static_cast<std::int64_t>(action));
+  const bool shown = tray_icon_.has_value();
   switch (action) {
     case NotifyIconAction::kAdd:
-      if (!tray_icon_) tray_icon_ = record;
-      break;
+      if (!shown) tray_icon_ = record;
+      return !shown;
     case NotifyIconAction::kModify:
-      if (tray_icon_) tray_icon_ = record;
-      break;
+      if (shown) tray_icon_ = record;
+      return shown;
     case NotifyIconAction::kDelete:
       tray_icon_.reset();
-      break;
+      return true;
   }
+  return false;
 }
 
 }  // namespace velmora::sim

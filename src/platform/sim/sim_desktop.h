@@ -123,7 +123,7 @@ class SimDesktop final : public WindowSystem {
   Point CursorPos() override;
   WindowHandle WindowFromPoint(Point point) override;
   void MakeTopMost(WindowHandle window) override;
-  void NotifyIcon(NotifyIconAction action, const TrayIconRecord& record) override;
+  bool NotifyIcon(NotifyIconAction action, const TrayIconRecord& record) override;
 
  private:
   struct SimWindow {

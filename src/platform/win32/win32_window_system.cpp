@@ -149,7 +149,7 @@ void Win32WindowSystem::MakeTopMost(WindowHandle window) {
 
 // The record keeps the 32-bit layout; the native first-form record has the
 // same fields at the platform's own widths.
-void Win32WindowSystem::NotifyIcon(NotifyIconAction action, const TrayIconRecord& record) {
+bool Win32WindowSystem::NotifyIcon(NotifyIconAction action, const TrayIconRecord& record) {
   NOTIFYICONDATAW data{};
   data.cbSize = sizeof(data);
   data.hWnd = ToHwnd(record.hWnd);
@@ -161,11 +161,12 @@ void Win32WindowSystem::NotifyIcon(NotifyIconAction action, const TrayIconRecord
   constexpr int kTipUnits = static_cast<int>(std::size(NOTIFYICONDATAW{}.szTip));
   const std::u16string tip = Utf8ToUtf16(CutWindowText(Utf8ToUtf16(record.szTip), kTipUnits));
   std::copy(tip.begin(), tip.end(), data.szTip);
-  ::Shell_NotifyIconW(ToNotifyMessage(action), &data);
-  if (action == NotifyIconAction::kAdd && record.uVersion != 0) {
+  const bool taken = ::Shell_NotifyIconW(ToNotifyMessage(action), &data) != FALSE;
+  if (taken && action == NotifyIconAction::kAdd && record.uVersion != 0) {
     data.uVersion = record.uVersion;
     ::Shell_NotifyIconW(NIM_SETVERSION, &data);
   }
+  return taken;
 }
 
 }  // namespace velmora::win32

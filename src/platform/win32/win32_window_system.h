@@ -26,7 +26,7 @@ class Win32WindowSystem final : public WindowSystem {
   Point CursorPos() override;
   WindowHandle WindowFromPoint(Point point) override;
   void MakeTopMost(WindowHandle window) override;
-  void NotifyIcon(NotifyIconAction action, const TrayIconRecord& record) override;
+  bool NotifyIcon(NotifyIconAction action, const TrayIconRecord& record) override;
 };
 
 }  // namespace velmora::win32

@@ -1,5 +1,7 @@
 #include "shell/win32/form1.h"
 
+#include <utility>
+
 #include "shell/win32/resource_ids.h"
 #include "platform/win32/dynamic_calls.h"
 #include "shell/win32/session.h"
@@ -50,12 +52,27 @@ void Form1::OnLoad() {
   if (taskbar_created_ != 0) AcceptFromLessPrivilegedPrograms(hwnd(), taskbar_created_);
   // And a start without elevation could not reach an elevated Velmora.
   if (request_ != 0) AcceptFromLessPrivilegedPrograms(hwnd(), request_);
-  // The notification area shows small icons.
-  const int size = SmallIconSize(WindowDpi(hwnd()));
+  LoadPictures();
+  shell_.Load();
+}
+
+void Form1::LoadPictures() {
+  // An icon handle holds one image, so the notification area cannot pick
+  // the frame for its scale itself: it shrinks or stretches whatever it is
+  // given. It shows small icons at the taskbar's DPI.
+  const int size = SmallIconSize(TaskbarDpi(hwnd()));
   const HINSTANCE instance = ::GetModuleHandleW(nullptr);
   Image1 = LoadIconResource(instance, kEyeIcon, size, SystemResource(IDI_APPLICATION));
   Image2 = LoadIconResource(instance, kBusyIcon, size, SystemResource(IDI_WARNING));
-  shell_.Load();
+}
+
+void Form1::ShowIconAgain() {
+  // The icons in use stay alive until the notification area holds the new
+  // ones.
+  const UniqueIcon old_image1 = std::move(Image1);
+  const UniqueIcon old_image2 = std::move(Image2);
+  LoadPictures();
+  shell_.TaskbarCreated();
 }
 
 LRESULT Form1::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
@@ -68,9 +85,15 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_ENDSESSION:
       if (wparam) shell_.EndSession();
       return 0;
+    case WM_DPICHANGED:
+    case WM_DISPLAYCHANGE: {
+      const LRESULT result = Form::HandleMessage(message, wparam, lparam);
+      ShowIconAgain();
+      return result;
+    }
     default:
       if (taskbar_created_ != 0 && message == taskbar_created_) {
-        shell_.TaskbarCreated();
+        ShowIconAgain();
         return 0;
       }
       if (request_ != 0 && message == request_) {

@@ -22,6 +22,11 @@ class Form1 final : public Form {
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
 
  private:
+  // Loads both pictures at the size the notification area shows them now.
+  void LoadPictures();
+  // After a change of scale, of display or of the notification area itself.
+  void ShowIconAgain();
+
   // The normal and the busy tray icon. The form is never shown, so they need
   // no windows of their own: a static control would also load the common
   // controls, whose class it is under the visual-styles manifest, into the

@@ -42,28 +42,36 @@ void Control::Create(HWND parent, const ControlArgs& args) {
   OnCreated();
 }
 
-void Control::Layout(UINT dpi, HFONT default_font) {
+void Control::Layout(const LayoutContext& context) {
   if (window_ == nullptr) return;
-  dpi_ = dpi;
-  default_font_ = default_font;
-  SIZE size{TwipsToPixels(rect_.width, dpi), TwipsToPixels(rect_.height, dpi)};
+  layout_ = context;
+  const UINT dpi = context.dpi;
+  SIZE size{TwipsToPixels(rect_.width, dpi, context.scale),
+            TwipsToPixels(rect_.height, dpi, context.scale)};
   const std::wstring text = Text();
-  UniqueFont named;
-  if (font_spec_) {
-    named = sized_to_text_ ? CreateNamedFont(*font_spec_, dpi)
-                           : CreateFittingFont(*font_spec_, dpi, {text, fits_also_}, size);
+  std::optional<SIZE> room;
+  if (const std::optional<int> edge = CaptionEdge(); edge && !sized_to_text_) {
+    room = SIZE{size.cx - 2 * PixelsAtDpi(*edge, dpi), size.cy};
   }
-  const HFONT font = named ? named.get() : default_font;
+  UniqueFont own;
+  if (font_spec_) {
+    own = room ? CreateFittingFont(*font_spec_, dpi, {text, fits_also_}, *room)
+               : CreateNamedFont(*font_spec_, dpi);
+  } else if (room && !TextsFit(context.default_font, {text, fits_also_}, *room)) {
+    own = CreateFittingMessageFont(dpi, {text, fits_also_}, *room);
+  }
+  const HFONT font = own ? own.get() : context.default_font;
   if (sized_to_text_) size = TextExtent(font, text);
   // The control lets go of its old font before the font is deleted.
   ::SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  own_font_ = std::move(named);
-  ::SetWindowPos(window_, nullptr, TwipsToPixels(rect_.left, dpi), TwipsToPixels(rect_.top, dpi),
-                 size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  own_font_ = std::move(own);
+  ::SetWindowPos(window_, nullptr, TwipsToPixels(rect_.left, dpi, context.scale),
+                 TwipsToPixels(rect_.top, dpi, context.scale), size.cx, size.cy,
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 
 void Control::Relayout() {
-  if (dpi_ != 0) Layout(dpi_, default_font_);
+  if (layout_.dpi != 0) Layout(layout_);
 }
 
 std::wstring Control::Text() const {

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "platform/forms.h"
+#include "platform/win32/forms/dpi.h"
 #include "platform/win32/forms/fonts.h"
 #include "platform/win32/unique_handle.h"
 
@@ -23,6 +24,14 @@ struct TwipsRect {
   int top = 0;
   int width = 0;
   int height = 0;
+};
+
+// What a form lays its controls out with.
+struct LayoutContext {
+  UINT dpi = 0;  // 0 until the form first lays the control out
+  LayoutScale scale;
+  // The message font, for controls without a named one.
+  HFONT default_font = nullptr;
 };
 
 struct ControlArgs {
@@ -54,8 +63,9 @@ class Control {
 
   // Creates the child window, hidden until the form first lays it out.
   void Create(HWND parent, const ControlArgs& args);
-  // Sizes, places and sets the font for the DPI the form is drawn at.
-  void Layout(UINT dpi, HFONT default_font);
+  // Sizes, places and sets the font for the DPI and scale the form is drawn
+  // at.
+  void Layout(const LayoutContext& context);
   // Lays the control out again for its new text, once it has been laid out.
   void Relayout();
   // The parent's window is being destroyed, and this window with it.
@@ -75,6 +85,10 @@ class Control {
   virtual DWORD KindStyle() const = 0;
   virtual DWORD KindExStyle() const { return 0; }
   virtual void OnCreated() {}
+  // The room a fixed caption leaves on each side of its text, in pixels at
+  // 96 dpi; none for a control whose text is not a caption to fit, such as a
+  // text box's, which the user types.
+  virtual std::optional<int> CaptionEdge() const { return std::nullopt; }
 
  private:
   HWND window_ = nullptr;
@@ -82,10 +96,10 @@ class Control {
   std::optional<FontSpec> font_spec_;
   bool sized_to_text_ = false;
   std::wstring fits_also_;
-  // Where the form last laid the control out; no DPI before that.
-  UINT dpi_ = 0;
-  HFONT default_font_ = nullptr;
-  // Only a control with a named font owns one; the others use the form's.
+  // How the form last laid the control out.
+  LayoutContext layout_;
+  // A control with a named font owns one, and so does a caption that the
+  // message font is too large for; the others use the form's.
   UniqueFont own_font_;
 };
 
@@ -98,6 +112,7 @@ class Label final : public Control {
  protected:
   const wchar_t* WindowClass() const override { return L"STATIC"; }
   DWORD KindStyle() const override { return SS_LEFT | SS_NOPREFIX; }
+  std::optional<int> CaptionEdge() const override { return 0; }
 
  private:
   std::optional<COLORREF> text_color_;
@@ -167,6 +182,8 @@ class CommandButton final : public Control {
  protected:
   const wchar_t* WindowClass() const override { return L"BUTTON"; }
   DWORD KindStyle() const override { return WS_TABSTOP | BS_PUSHBUTTON; }
+  // A push button draws its edges and its focus inside its rectangle.
+  std::optional<int> CaptionEdge() const override { return 3; }
 
  private:
   std::function<void()> click_;

@@ -1,11 +1,17 @@
 #include "platform/win32/forms/dpi.h"
 
+#include <cstdlib>
+
 #include "platform/win32/dynamic_calls.h"
 
 namespace velmora::win32 {
 namespace {
 
 constexpr int kTwipsPerInch = 1440;
+// The 8-pt message font the layouts were drawn in: 11 pixels at 96 dpi.
+constexpr int kLayoutFontPixels = 11;
+// Ratios up to this many hundredths are that font rounded at another DPI.
+constexpr int kSameFontPercent = 105;
 
 // The per-monitor DPI calls of user32, null where the system lacks them.
 struct DpiCalls {
@@ -59,8 +65,20 @@ UINT WindowDpi(HWND window) {
   return ScreenDpi();
 }
 
-int TwipsToPixels(int twips, UINT dpi) {
-  return ::MulDiv(twips, static_cast<int>(dpi), kTwipsPerInch);
+int PixelsAtDpi(int pixels, UINT dpi) {
+  return ::MulDiv(pixels, static_cast<int>(dpi), static_cast<int>(kDefaultDpi));
+}
+
+LayoutScale ScaleForFont(const LOGFONTW& message_font, UINT dpi) {
+  const int nominal = std::abs(static_cast<int>(message_font.lfHeight));
+  const int drawn_for = PixelsAtDpi(kLayoutFontPixels, dpi);
+  if (nominal * 100 < drawn_for * kSameFontPercent) return {};
+  return {nominal, drawn_for};
+}
+
+int TwipsToPixels(int twips, UINT dpi, LayoutScale scale) {
+  return ::MulDiv(twips, static_cast<int>(dpi) * scale.numerator,
+                  kTwipsPerInch * scale.denominator);
 }
 
 SIZE WindowSizeForClient(SIZE client, DWORD style, DWORD ex_style, UINT dpi) {
@@ -85,6 +103,12 @@ LOGFONTW MessageFont(UINT dpi) {
   metrics.lfMessageFont.lfHeight = ::MulDiv(metrics.lfMessageFont.lfHeight,
                                             static_cast<int>(dpi), static_cast<int>(ScreenDpi()));
   return metrics.lfMessageFont;
+}
+
+UINT TaskbarDpi(HWND fallback) {
+  // The taskbar draws at its own window's DPI, whichever monitor it is on.
+  const HWND taskbar = ::FindWindowW(L"Shell_TrayWnd", nullptr);
+  return WindowDpi(taskbar != nullptr ? taskbar : fallback);
 }
 
 int SmallIconSize(UINT dpi) { return MetricForDpi(SM_CXSMICON, dpi); }

@@ -19,8 +19,24 @@ void DeclarePerMonitorDpiAwareness();
 // otherwise the screen's.
 UINT WindowDpi(HWND window);
 
-// Twips to pixels, rounded to the nearest pixel.
-int TwipsToPixels(int twips, UINT dpi);
+// A length of `pixels` at 96 dpi, at `dpi`, rounded to the nearest pixel.
+int PixelsAtDpi(int pixels, UINT dpi);
+
+// How much larger than the font the twips were drawn for the message font
+// is: a layout grows by this ratio, as a dialog box grows with its font.
+struct LayoutScale {
+  int numerator = 1;
+  int denominator = 1;
+};
+
+// The message font's nominal height against the 8-pt font of the layouts,
+// both at `dpi`. Nominal, not measured: a face that stands in for another
+// changes nothing. A ratio below 1.05 is the same 8-pt font rounded at
+// another DPI, and counts as 1; a smaller font never shrinks a layout.
+LayoutScale ScaleForFont(const LOGFONTW& message_font, UINT dpi);
+
+// Twips to pixels at `dpi`, grown by `scale`, rounded to the nearest pixel.
+int TwipsToPixels(int twips, UINT dpi, LayoutScale scale = {});
 
 // The outer size of a window whose client area is the given size at `dpi`.
 SIZE WindowSizeForClient(SIZE client, DWORD style, DWORD ex_style, UINT dpi);
@@ -28,6 +44,10 @@ SIZE WindowSizeForClient(SIZE client, DWORD style, DWORD ex_style, UINT dpi);
 // The system's message font (the one dialog boxes and message boxes use), at
 // `dpi`.
 LOGFONTW MessageFont(UINT dpi);
+
+// The DPI the notification area draws its icons at: the taskbar's own, or
+// the given window's where no taskbar is found.
+UINT TaskbarDpi(HWND fallback);
 
 // The size of a small icon (window captions, the notification area) at `dpi`.
 int SmallIconSize(UINT dpi);

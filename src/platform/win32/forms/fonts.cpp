@@ -27,6 +27,8 @@ int CALLBACK NoteFontFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM fo
 // The faces of the chain that are installed, the named one first; the last
 // is always the message font's.
 std::vector<std::wstring_view> InstalledFaces(std::wstring_view named) {
+  // No face named: the message font's alone.
+  if (named.empty()) return {named};
   std::vector<std::wstring_view> faces;
   if (FaceInstalled(named)) faces.push_back(named);
   for (std::wstring_view face : kFallbackFaces) {
@@ -122,16 +124,24 @@ UniqueFont CreateFittingFont(const FontSpec& wanted, UINT dpi,
   do {
     for (std::wstring_view face : faces) {
       font = CreateFace(wanted, face, pixels, dpi);
-      const auto fits = [&](std::wstring_view text) {
-        const SIZE extent = TextExtent(font.get(), text);
-        return extent.cx <= box.cx && extent.cy <= box.cy;
-      };
-      if (HasHeight(font.get(), pixels) && std::all_of(texts.begin(), texts.end(), fits)) {
-        return font;
-      }
+      if (HasHeight(font.get(), pixels) && TextsFit(font.get(), texts, box)) return font;
     }
   } while (--pixels >= smallest);
   return font;
+}
+
+UniqueFont CreateFittingMessageFont(UINT dpi, std::initializer_list<std::wstring_view> texts,
+                                    SIZE box) {
+  const LONG pixels = std::abs(MessageFont(dpi).lfHeight);
+  const FontSpec message{.face = {}, .points = static_cast<double>(pixels) * kPointsPerInch / dpi};
+  return CreateFittingFont(message, dpi, texts, box);
+}
+
+bool TextsFit(HFONT font, std::initializer_list<std::wstring_view> texts, SIZE box) {
+  return std::all_of(texts.begin(), texts.end(), [&](std::wstring_view text) {
+    const SIZE extent = TextExtent(font, text);
+    return extent.cx <= box.cx && extent.cy <= box.cy;
+  });
 }
 
 SIZE TextExtent(HFONT font, std::wstring_view text) {

@@ -45,6 +45,14 @@ UniqueFont CreateNamedFont(const FontSpec& wanted, UINT dpi);
 UniqueFont CreateFittingFont(const FontSpec& wanted, UINT dpi,
                              std::initializer_list<std::wstring_view> texts, SIZE box);
 
+// The message font at `dpi`, stepped down as CreateFittingFont steps a named
+// font, for a caption that the message font is too large for.
+UniqueFont CreateFittingMessageFont(UINT dpi, std::initializer_list<std::wstring_view> texts,
+                                    SIZE box);
+
+// Whether each of `texts` fits on one line of `box` (pixels) in `font`.
+bool TextsFit(HFONT font, std::initializer_list<std::wstring_view> texts, SIZE box);
+
 // The size of `text` on one line in `font`.
 SIZE TextExtent(HFONT font, std::wstring_view text);
 

@@ -102,6 +102,9 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       break;
     case WM_DPICHANGED:
       return OnDpiChanged(wparam, lparam);
+    case WM_SETTINGCHANGE:
+      OnSettingChange(wparam);
+      break;
     case WM_ACTIVATE:
       if (LOWORD(wparam) == WA_INACTIVE) RememberFocus();
       break;
@@ -132,9 +135,13 @@ LRESULT CALLBACK Form::WindowProc(HWND window, UINT message, WPARAM wparam, LPAR
 
 void Form::Layout(UINT dpi) {
   dpi_ = dpi;
+  // The layout grows with the message font, as a dialog box's does.
+  scale_ = ScaleForFont(MessageFont(dpi), dpi);
   // The old font lives until every control has taken the new one.
   const UniqueFont old_font = std::exchange(default_font_, CreateDefaultFont(dpi));
-  for (Placement& placement : placements_) placement.control->Layout(dpi, default_font_.get());
+  for (Placement& placement : placements_) {
+    placement.control->Layout({.dpi = dpi, .scale = scale_, .default_font = default_font_.get()});
+  }
   // Every window carries the program's icon, drawn for its DPI. The new icon
   // is in place before the old one is destroyed.
   UniqueIcon big = LoadIconResource(runtime_.instance(), runtime_.icon_resource(),
@@ -147,9 +154,14 @@ void Form::Layout(UINT dpi) {
   small_icon_ = std::move(small);
 }
 
+SIZE Form::OuterSize() const {
+  const SIZE client{TwipsToPixels(client_twips_.cx, dpi_, scale_),
+                    TwipsToPixels(client_twips_.cy, dpi_, scale_)};
+  return WindowSizeForClient(client, style_, ex_style_, dpi_);
+}
+
 void Form::SizeAndCentre() {
-  const SIZE client{TwipsToPixels(client_twips_.cx, dpi_), TwipsToPixels(client_twips_.cy, dpi_)};
-  const SIZE outer = WindowSizeForClient(client, style_, ex_style_, dpi_);
+  const SIZE outer = OuterSize();
   MONITORINFO monitor{};
   monitor.cbSize = sizeof(monitor);
   ::GetMonitorInfoW(::MonitorFromWindow(hwnd(), MONITOR_DEFAULTTOPRIMARY), &monitor);
@@ -159,12 +171,29 @@ void Form::SizeAndCentre() {
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void Form::Relayout(UINT dpi, POINT top_left) {
+  Layout(dpi);
+  const SIZE outer = OuterSize();
+  ::SetWindowPos(hwnd(), nullptr, top_left.x, top_left.y, outer.cx, outer.cy,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 LRESULT Form::OnDpiChanged(WPARAM wparam, LPARAM lparam) {
-  Layout(HIWORD(wparam));
+  // The system's suggested rectangle scales the old size by the DPI alone;
+  // the layout's own size also follows the message font, whose nominal
+  // height rounds differently at each DPI.
   const RECT& suggested = *reinterpret_cast<const RECT*>(lparam);
-  ::SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  Relayout(HIWORD(wparam), {suggested.left, suggested.top});
   return 0;
+}
+
+// A new message font or text size (Settings > Accessibility > Text size)
+// reaches every top-level window as this change.
+void Form::OnSettingChange(WPARAM wparam) {
+  if (wparam != SPI_SETNONCLIENTMETRICS) return;
+  RECT window{};
+  ::GetWindowRect(hwnd(), &window);
+  Relayout(dpi_, {window.left, window.top});
 }
 
 void Form::RememberFocus() {

@@ -97,8 +97,14 @@ class Form {
 
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   void Layout(UINT dpi);
+  // The window's outer size for its client area at the present layout.
+  SIZE OuterSize() const;
   void SizeAndCentre();
+  // Lays the form out again at `dpi` and sizes it, its top-left corner at
+  // `top_left`.
+  void Relayout(UINT dpi, POINT top_left);
   LRESULT OnDpiChanged(WPARAM wparam, LPARAM lparam);
+  void OnSettingChange(WPARAM wparam);
   void OnNcDestroy(HWND window);
   // Like a dialog box, the form gives the focus back to the control that had
   // it when the form was last deactivated, or to its first tab stop.
@@ -114,6 +120,7 @@ class Form {
   // vector's growth would move short texts (kept inside the string) away.
   std::deque<Placement> placements_;
   UINT dpi_ = kDefaultDpi;
+  LayoutScale scale_;
   UniqueFont default_font_;
   UniqueIcon big_icon_;
   UniqueIcon small_icon_;
