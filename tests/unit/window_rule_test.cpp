@@ -137,7 +137,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(BrowserFamilyScanTest, ReadsEachProgramOncePerScanAndNoTitleOfARejectedWindow) {
   SimDesktop desktop;
-  const std::vector<WindowSpec> specs = {
+  const std::vector<WindowSpec> shapes = {
       {.class_name = "Notepad", .title = "Notes", .program = "notepad.exe"},
       {.class_name = kChromium, .title = "Page", .visible = false, .program = "chrome.exe"},
       {.class_name = kChromium, .title = "Code", .program = "Code.exe"},
@@ -151,7 +151,7 @@ TEST(BrowserFamilyScanTest, ReadsEachProgramOncePerScanAndNoTitleOfARejectedWind
       {.class_name = kChromium, .title = "Page", .program = "chrome.exe"},
   };
   std::vector<WindowHandle> windows;
-  for (const WindowSpec& spec : specs) windows.push_back(desktop.Open(spec));
+  for (const WindowSpec& shape : shapes) windows.push_back(desktop.Open(shape));
 
   ScanTables tables;
   FenEnCours(tables, desktop);

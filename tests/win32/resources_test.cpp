@@ -11,8 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "shell/win32/resource_ids.h"
 #include "platform/win32/unique_handle.h"
+#include "shell/win32/resource_ids.h"
+#include "shell/win32/session.h"
 #include "shell/win32/velmora_forms.h"
 #include "tests/win32/forms_fixture.h"
 #include "tests/win32/forwarding_desktop.h"
@@ -168,7 +169,8 @@ class IconWatchingDesktop final : public testing::ForwardingDesktop {
 // TaskbarCreated while it still holds the icon.
 TEST_F(FormsTest, TrayIcon_TaskbarCreatedWhileShown_ChangesItToTheTaskbarsSmallIconSize) {
   IconWatchingDesktop desktop;
-  VelmoraForms forms(runtime_, state_, desktop, pump_);
+  Win32Session session;
+  VelmoraForms forms(runtime_, state_, desktop, pump_, session);
   forms.LoadMainForm();
   const HWND main_form = ToHwnd(forms.MainWindow());
   const HDC screen = ::GetDC(nullptr);
