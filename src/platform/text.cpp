@@ -108,4 +108,12 @@ std::string CutWindowText(std::u16string_view text, int max_count) {
   return Utf16ToUtf8(text);
 }
 
+std::string AsciiLowerCase(std::string_view text) {
+  std::string lower(text);
+  std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  });
+  return lower;
+}
+
 }  // namespace velmora

@@ -18,4 +18,8 @@ std::u16string Utf8ToUtf16(std::string_view text);
 // never ends in broken text.
 std::string CutWindowText(std::u16string_view text, int max_count);
 
+// The text with A to Z lowered and every other byte as it is: how Windows
+// compares file names and command-line options, without the locale.
+std::string AsciiLowerCase(std::string_view text);
+
 }  // namespace velmora

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/text.h"
+
 namespace velmora {
 namespace {
 
@@ -33,16 +35,6 @@ std::vector<std::string> SplitArguments(std::string_view line) {
   return arguments;
 }
 
-bool EqualsIgnoringCase(std::string_view text, std::string_view lower_case) {
-  if (text.size() != lower_case.size()) return false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    const char lower = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    if (lower != lower_case[i]) return false;
-  }
-  return true;
-}
-
 constexpr std::uintptr_t kSweepCode = 1;
 constexpr std::uintptr_t kQuitCode = 2;
 
@@ -54,9 +46,9 @@ std::optional<StartRequest> ParseCommandLine(std::string_view arguments) {
   if (split.size() != 1) return std::nullopt;
   const std::string_view option = split.front();
   if (option.empty() || (option.front() != '/' && option.front() != '-')) return std::nullopt;
-  const std::string_view name = option.substr(1);
-  if (EqualsIgnoringCase(name, "balayer")) return StartRequest::kSweep;
-  if (EqualsIgnoringCase(name, "quitter")) return StartRequest::kQuit;
+  const std::string name = AsciiLowerCase(option.substr(1));
+  if (name == "balayer") return StartRequest::kSweep;
+  if (name == "quitter") return StartRequest::kQuit;
   return std::nullopt;
 }
 

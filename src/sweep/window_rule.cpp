@@ -4,6 +4,8 @@
 #include <span>
 #include <string_view>
 
+#include "platform/text.h"
+
 namespace velmora {
 namespace {
 
@@ -101,11 +103,7 @@ bool IsBrowserFrame(WindowSystem& desktop, WindowHandle window, const WindowRule
 // The image path comes from QueryFullProcessImageNameW, whose separators are
 // always backslashes.
 std::string FileNameInLowerCase(std::string_view path) {
-  std::string name(path.substr(path.find_last_of('\\') + 1));
-  std::transform(name.begin(), name.end(), name.begin(), [](char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-  });
-  return name;
+  return AsciiLowerCase(path.substr(path.find_last_of('\\') + 1));
 }
 
 }  // namespace
