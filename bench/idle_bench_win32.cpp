@@ -24,14 +24,14 @@
 #include <string_view>
 #include <thread>
 
-#include "state/module1.h"
-#include "shell/win32/resource_ids.h"
 #include "platform/win32/forms/dpi.h"
 #include "platform/win32/forms/form.h"
 #include "platform/win32/win32_event_pump.h"
 #include "platform/win32/win32_window_system.h"
+#include "shell/win32/resource_ids.h"
 #include "shell/win32/session.h"
 #include "shell/win32/velmora_forms.h"
+#include "state/module1.h"
 
 namespace velmora::win32 {
 namespace {

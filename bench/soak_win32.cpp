@@ -20,15 +20,15 @@
 #include <string>
 #include <string_view>
 
-#include "state/module1.h"
-#include "shell/win32/resource_ids.h"
 #include "bench/resource_counts.h"
 #include "platform/win32/forms/dpi.h"
 #include "platform/win32/forms/form.h"
 #include "platform/win32/win32_event_pump.h"
 #include "shell/tray_shell.h"
+#include "shell/win32/resource_ids.h"
 #include "shell/win32/session.h"
 #include "shell/win32/velmora_forms.h"
+#include "state/module1.h"
 #include "tests/win32/forwarding_desktop.h"
 #include "tools/winhelper/winhelper_client.h"
 

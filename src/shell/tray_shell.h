@@ -41,8 +41,8 @@ class ShellWindows {
   virtual void Open(FormId form) = 0;
 };
 
-// The record of the icon as start-up fills it: the tip is "Velmora", a NUL,
-// then spaces to the end of the field.
+// The record of the icon as start-up fills it: a version-4 icon with the tip
+// "Velmora", shown.
 TrayIconRecord MakeTrayIconData(WindowHandle main_window, IconHandle icon);
 
 // One event on the icon: what happened, and where the icon is.

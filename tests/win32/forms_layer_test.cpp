@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "shell/win32/resource_ids.h"
 #include "shell/win32/form4.h"
+#include "shell/win32/resource_ids.h"
 #include "tests/win32/forms_fixture.h"
 
 namespace velmora::win32 {

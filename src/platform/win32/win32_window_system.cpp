@@ -147,8 +147,6 @@ void Win32WindowSystem::MakeTopMost(WindowHandle window) {
   ::SetWindowPos(ToHwnd(window), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
-// The record keeps the 32-bit layout; the native first-form record has the
-// same fields at the platform's own widths.
 bool Win32WindowSystem::NotifyIcon(NotifyIconAction action, const TrayIconRecord& record) {
   NOTIFYICONDATAW data{};
   data.cbSize = sizeof(data);

@@ -2,8 +2,8 @@
 
 #include <utility>
 
-#include "shell/win32/resource_ids.h"
 #include "platform/win32/dynamic_calls.h"
+#include "shell/win32/resource_ids.h"
 #include "shell/win32/session.h"
 
 namespace velmora::win32 {

@@ -100,9 +100,8 @@ bool FaceInstalled(std::wstring_view face) {
   return found;
 }
 
-UniqueFont CreateDefaultFont(UINT dpi) {
-  const LOGFONTW font = MessageFont(dpi);
-  return UniqueFont(::CreateFontIndirectW(&font));
+UniqueFont CreateDefaultFont(const LOGFONTW& message_font) {
+  return UniqueFont(::CreateFontIndirectW(&message_font));
 }
 
 UniqueFont CreateNamedFont(const FontSpec& wanted, UINT dpi) {

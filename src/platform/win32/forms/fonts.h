@@ -29,8 +29,9 @@ inline constexpr double kSmallestPoints = 7.0;
 // Whether the system has a font of this face.
 bool FaceInstalled(std::wstring_view face);
 
-// The system's message font at `dpi`: what controls without a named font use.
-UniqueFont CreateDefaultFont(UINT dpi);
+// The system's message font, as MessageFont reads it at the form's DPI: what
+// controls without a named font use.
+UniqueFont CreateDefaultFont(const LOGFONTW& message_font);
 
 // The named font at `dpi`. Old faces are often missing (a user's own Wine
 // prefix has none of them), so a face that is not installed gives way to the

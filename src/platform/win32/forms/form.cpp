@@ -135,10 +135,11 @@ LRESULT CALLBACK Form::WindowProc(HWND window, UINT message, WPARAM wparam, LPAR
 
 void Form::Layout(UINT dpi) {
   dpi_ = dpi;
+  const LOGFONTW message_font = MessageFont(dpi);
   // The layout grows with the message font, as a dialog box's does.
-  scale_ = ScaleForFont(MessageFont(dpi), dpi);
+  scale_ = ScaleForFont(message_font, dpi);
   // The old font lives until every control has taken the new one.
-  const UniqueFont old_font = std::exchange(default_font_, CreateDefaultFont(dpi));
+  const UniqueFont old_font = std::exchange(default_font_, CreateDefaultFont(message_font));
   for (Placement& placement : placements_) {
     placement.control->Layout({.dpi = dpi, .scale = scale_, .default_font = default_font_.get()});
   }
