@@ -26,7 +26,6 @@ if(VELMORA_MINGW_THREADS STREQUAL "win32")
   target_link_options(Velmora PRIVATE -municode -Wl,--gc-sections -s -Wl,--disable-runtime-pseudo-reloc
                       -Wl,--major-os-version,6,--minor-os-version,0
                       -Wl,--major-subsystem-version,6,--minor-subsystem-version,0)
-  set(VELMORA_PROGRAM_DIR ${VELMORA_PROGRAM_DIR})
 else()
   # The test programs need the posix thread model; Velmora.exe is built beside
   # them in a configuration of its own, with the win32 one, and copied to

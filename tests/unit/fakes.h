@@ -4,8 +4,8 @@
 #include <chrono>
 #include <functional>
 #include <map>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/forms.h"
