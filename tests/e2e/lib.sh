@@ -3,6 +3,7 @@
 # as a user would drive them. Expects the Wine prefix and X display that
 # scripts/wine-env sets up; the first argument is the build directory.
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/wine-env"
 
 E2E_BIN=$(cd "$1" && pwd)
 # The notification area at the right end of the virtual desktop's taskbar,
@@ -33,13 +34,13 @@ fail() {
 }
 
 # Repeats a command every 0.2 s until it succeeds; fails the test after
-# `seconds`.
+# `seconds`, saying what ran in the prefix then.
 wait_for() {
   local what=$1 seconds=$2
   shift 2
   local deadline=$((SECONDS + seconds))
   until "$@"; do
-    [ "$SECONDS" -lt "$deadline" ] || fail "timed out waiting for $what"
+    [ "$SECONDS" -lt "$deadline" ] || { report_windows_programs; fail "timed out waiting for $what"; }
     sleep 0.2
   done
 }
@@ -52,7 +53,6 @@ windows_path() {
 # Starts a Windows program on the test's virtual desktop.
 on_desktop() {
   wine explorer "/desktop=$E2E_DESKTOP,1024x768" "$@" > /dev/null 2> "${E2E_WINE_LOG:-/dev/null}" &
-  E2E_LAUNCHED+=("$!")
 }
 
 # Runs a desktopctl command on the desktop and prints its result.
@@ -78,14 +78,24 @@ about_boxes_are() { [ "$(count_windows '' VelmoraForm "$E2E_ABOUT_CAPTION")" -eq
 main_forms_are() { [ "$(count_windows '' VelmoraForm Form1)" -eq "$1" ]; }
 readonly E2E_ABOUT_CAPTION="Velmora (V 1.0) - Torvane (18/03/2001)"
 
-# Linux processes of Velmora.exe in this Wine prefix.
-velmora_pids() {
+# Linux processes in this Wine prefix whose command line matches the pattern.
+prefix_pids() {
   local pid
-  for pid in $(pgrep -f '^[^ ]*Velmora\.exe( |$)' || true); do
-    tr '\0' '\n' < "/proc/$pid/environ" 2> /dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" &&
+  for pid in $(pgrep -f "$1" || true); do
+    cat "/proc/$pid/environ" 2> /dev/null | tr '\0' '\n' | grep -qx "WINEPREFIX=$WINEPREFIX" &&
       echo "$pid"
   done
   return 0
+}
+velmora_pids() { prefix_pids '^[^ ]*Velmora\.exe( |$)'; }
+# The Windows programs of this prefix, with their state and processor time,
+# for the report of a test that timed out.
+report_windows_programs() {
+  local pid
+  echo "Windows programs running:" >&2
+  for pid in $(prefix_pids '\.exe'); do
+    ps -o pid=,stat=,time=,etime=,args= -p "$pid" | cut -c1-160 >&2 || true
+  done
 }
 velmora_running() { [ -n "$(velmora_pids)" ]; }
 velmora_gone() { ! velmora_running; }
@@ -148,11 +158,14 @@ click_close_box() {
 
 # Starts Velmora on a fresh virtual desktop and records its tray picture.
 start_velmora() {
+  # Whatever earlier tests left running in the prefix goes with its server:
+  # a helper, a desktop or a settings change of theirs must not decide this
+  # test.
+  wine_session_end
   E2E_DIR=$(mktemp -d /tmp/velmora-e2e.XXXXXX)
   # A desktop of its own: the previous test's may still be closing down, and
   # a program that joins a closing desktop goes with it.
   E2E_DESKTOP="Velmora-e2e-$RANDOM$RANDOM"
-  E2E_LAUNCHED=()
   trap stop_all EXIT
   # A test that sets E2E_WINE_DEBUG (channels in WINEDEBUG's syntax) gets
   # in $E2E_DIR/velmora.trace what Wine logs on them for Velmora and its
@@ -192,19 +205,13 @@ helper_events() {
   cat "$E2E_DIR"/helper*.log | awk -v e="$1" -v n="$2" '$2 == e && $3 == n { c++ } END { print c + 0 }'
 }
 
-# Leaves nothing behind: Velmora ends as at a log-off, the helper on its quit
-# file, and whatever we started and is still there after that is killed.
+# Leaves nothing behind: Velmora ends as at a log-off, and whatever else we
+# started in the prefix ends with its server.
 stop_all() {
   local status=$?
   set +e
   velmora_running && ctl end-session > /dev/null
-  touch "$E2E_DIR/helper.quit"
-  local deadline=$((SECONDS + 10)) pid
-  for pid in "${E2E_LAUNCHED[@]}"; do
-    while kill -0 "$pid" 2> /dev/null && [ "$SECONDS" -lt "$deadline" ]; do sleep 0.2; done
-    kill "$pid" 2> /dev/null
-  done
-  for pid in $(velmora_pids); do kill "$pid"; done
+  wine_session_end
   rm -rf "$E2E_DIR"
   # A caller that set up the Wine environment itself takes it down here.
   [ -z "${E2E_ON_EXIT:-}" ] || "$E2E_ON_EXIT"

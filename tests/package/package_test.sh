@@ -29,7 +29,7 @@ fi
 cmake --preset mingw-x64 > /dev/null
 cmake --build --preset mingw-x64 -j "$(nproc)" --target desktopctl > /dev/null
 source tests/e2e/lib.sh build/mingw-x64
-E2E_DIR=$work/e2e E2E_DESKTOP="Velmora-package-$RANDOM$RANDOM" E2E_LAUNCHED=() E2E_ON_EXIT=cleanup
+E2E_DIR=$work/e2e E2E_DESKTOP="Velmora-package-$RANDOM$RANDOM" E2E_ON_EXIT=cleanup
 mkdir "$E2E_DIR"
 trap stop_all EXIT
 

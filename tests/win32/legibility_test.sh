@@ -18,7 +18,7 @@ fi
 source "$root/scripts/wine-env"
 dir=$(mktemp -d /tmp/velmora-legibility.XXXXXX)
 export WINEPREFIX="$dir/prefix" WINEDEBUG=-all
-trap 'wineserver -k > /dev/null 2>&1 || true; rm -rf "$dir"' EXIT
+trap 'wine_session_end; rm -rf "$dir"' EXIT
 wine_prefix_create
 
 filter='LegibilityTest.*:FormsTest.*_Layout_*:FormsTest.TrayIcon_*'
@@ -52,8 +52,7 @@ measure() {
     wine reg add "$metrics" /v MessageFont /t REG_BINARY /d "$(dejavu_font "$height")" /f \
       > /dev/null 2>&1
   fi
-  wineserver -k
-  wineserver -w
+  wine_session_end
   echo "== $dpi dpi, $what"
   VELMORA_LAYOUT_SCALE=$scale wine "$tests" --gtest_filter="$tests_of_case" --gtest_brief=1 ||
     failed+=("$dpi dpi $what")
