@@ -11,13 +11,13 @@ wait_for "the about box" 10 about_boxes_are 1
 
 tray_double_click
 wait_for "the busy icon" 5 icon_is other
-wait_for "a first pass" 5 test "$(helper_events WM_CLOSE ie)" -ge 1
+wait_for "a first pass" 5 helper_events_reach WM_CLOSE ie 1
 
 read -r _ windows state ms < <(ctl close-all)
 [ "$windows" -ge 2 ] || fail "only $windows windows of Velmora to close"
 [ "$state" = ended ] && [ "$ms" -le 3000 ] ||
   fail "Velmora still ran 3 s after its windows were closed: $state ${ms:-}"
 closes=$(helper_events WM_CLOSE ie)
-holds "no close after the end" 3 test "$(helper_events WM_CLOSE ie)" -eq "$closes"
+holds "no close after the end" 3 eval '[ "$(helper_events WM_CLOSE ie)" -eq "$closes" ]'
 icon_is none || fail "the icon was left behind"
 echo "PASS"

@@ -13,6 +13,7 @@ readonly KEEP_LIST="A conserver... (F9)" CONFIGURATION=Configuration
 velmora_windows() { ctl list | awk -F'\t' '{ split($1, f, " ") } f[4] == "VelmoraForm" { print f[1], $2 }'; }
 window_handle() { velmora_windows | awk -v t="$1" '{ h = $1; sub(/^[^ ]* /, "") } $0 == t { print h }'; }
 window_gone() { [ -z "$(window_handle "$1")" ]; }
+window_open() { ! window_gone "$1"; }
 
 # Posted messages show in the trace as "dispatched"; the sweep's are the only
 # WM_CANCELMODE and WM_CLOSE that anyone posts to Velmora's windows.
@@ -30,7 +31,7 @@ for item in "$ITEM_KEEP_LIST:$KEEP_LIST" "$ITEM_CONFIGURATION:$CONFIGURATION"; d
   tray_right_click
   wait_for "the menu" 10 menu_open
   choose_menu_item "${item%%:*}"
-  wait_for "$caption" 10 test -n "$(window_handle "$caption")"
+  wait_for "$caption" 10 window_open "$caption"
   handles=$(velmora_windows | cut -d' ' -f1)
   form=$(window_handle "$caption")
 

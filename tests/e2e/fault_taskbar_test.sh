@@ -15,7 +15,7 @@ tray_double_click
 # Away from the icon, whose tooltip could cover part of the tray.
 xdotool mousemove 512 384
 wait_for "the busy icon" 5 one_icon_is other
-wait_for "the browser window to be closed" 5 test "$(helper_events WM_CLOSE ie)" -ge 1
+wait_for "the browser window to be closed" 5 helper_events_reach WM_CLOSE ie 1
 ctl taskbar-created 10 > /dev/null
 holds "one busy icon after ten broadcasts during the run" 2 one_icon_is other
 velmora_running || fail "Velmora ended"

@@ -204,6 +204,8 @@ start_helper() {
 helper_events() {
   cat "$E2E_DIR"/helper*.log | awk -v e="$1" -v n="$2" '$2 == e && $3 == n { c++ } END { print c + 0 }'
 }
+# Whether that count has reached the number given.
+helper_events_reach() { [ "$(helper_events "$1" "$2")" -ge "$3" ]; }
 
 # Leaves nothing behind: Velmora ends as at a log-off, and whatever else we
 # started in the prefix ends with its server.

@@ -21,7 +21,6 @@ expect_exit() {
 }
 processes_are() { [ "$(velmora_pids | wc -l)" -eq "$1" ]; }
 closes_of_ie() { helper_events WM_CLOSE ie; }
-ie_closed_at_least() { [ "$(closes_of_ie)" -ge "$1" ]; }
 
 start_velmora
 start_helper "name=ie;class=IEFrame;title=Accueil;ignore-close;rect=20,20,240,160"
@@ -44,7 +43,7 @@ processes_are 1 && one_icon_is normal || fail "an unknown option changed the res
 [ "$(closes_of_ie)" -eq 0 ] || fail "a sweep before any request"
 
 expect_exit 0 /balayer
-wait_for "the sweep" 5 ie_closed_at_least 1
+wait_for "the sweep" 5 helper_events_reach WM_CLOSE ie 1
 wait_for "the busy icon" 5 icon_is other
 expect_exit 0 -BALAYER
 processes_are 1 || fail "a second Velmora during the run"
@@ -60,7 +59,7 @@ velmora_gone || fail "/quitter with none running started one"
 
 # No Velmora: /balayer starts the resident one, which sweeps at once.
 on_desktop "$E2E_BIN/Velmora.exe" /balayer
-wait_for "a sweep by the new Velmora" 15 ie_closed_at_least 11
+wait_for "a sweep by the new Velmora" 15 helper_events_reach WM_CLOSE ie 11
 main_forms_are 1 && processes_are 1 || fail "/balayer did not leave one resident Velmora"
 expect_exit 0 /quitter
 wait_for "Velmora to end" 10 velmora_gone
