@@ -163,8 +163,8 @@ start_velmora() {
   # test.
   wine_session_end
   E2E_DIR=$(mktemp -d /tmp/velmora-e2e.XXXXXX)
-  # A desktop of its own: the previous test's may still be closing down, and
-  # a program that joins a closing desktop goes with it.
+  # A desktop of its own, never a name that an earlier test's program could
+  # still be joining.
   E2E_DESKTOP="Velmora-e2e-$RANDOM$RANDOM"
   trap stop_all EXIT
   # A test that sets E2E_WINE_DEBUG (channels in WINEDEBUG's syntax) gets
