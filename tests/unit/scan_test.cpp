@@ -64,6 +64,7 @@ INSTANTIATE_TEST_SUITE_P(
         RuleCase{"AfxOther12th", "Afx:400000:c:1", "Page - Netscape", false, false, ""},
         RuleCase{"AfxPrefixOtherCase", "AFX:400000:b:1", "Page - Netscape", false, false, ""},
         RuleCase{"AfxShorterThan12", "Afx:400000:", "Page - Netscape", false, false, ""},
+        RuleCase{"AfxNotAtStart", "XAfx:400000:b", "Page - Netscape", false, false, ""},
         RuleCase{"EmptyTitle", "IEFrame", "", false, false, ""},
         RuleCase{"SpacesOnly", "IEFrame", "     ", false, false, ""},
         RuleCase{"TabsKept", "IEFrame", " \tPage\t ", true, true, "\tPage\t"},

@@ -34,6 +34,7 @@ TEST(ParseCommandLineTest, OneOfTheTwoOptionsOrNothing) {
       {"/balayerx", std::nullopt},
       {"\"/balayer extra\"", std::nullopt},
       {"\"\"", std::nullopt},  // an empty argument is still one
+      {"\"/balayer ", std::nullopt},  // an unclosed quote keeps the blank
       {"/", std::nullopt},
       {"/" + std::string(100000, 'b'), std::nullopt},
   };

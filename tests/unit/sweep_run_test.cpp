@@ -153,16 +153,32 @@ TEST_F(SweepRunTest, HandleBehindAZeroInKeepIndexIsNotKept) {
   EXPECT_EQ(desktop.CallsTo(window), ClosingSequence(window, 1));
 }
 
-TEST_F(SweepRunTest, FullTableIsProcessedAndTheRestFollowsAtTheNextPass) {
+struct FullTableCase {
+  const char* name;
+  int windows;
+  std::int16_t passes;
+  friend void PrintTo(const FullTableCase& c, std::ostream* out) { *out << c.name; }
+};
+
+class SweepFullTableTest : public SweepRunTest,
+                           public ::testing::WithParamInterface<FullTableCase> {};
+
+// A full table is closed whole in its pass; what did not fit follows at the next.
+TEST_P(SweepFullTableTest, ClosesEveryWindowOnceInAsFewPassesAsTheTableAllows) {
   std::vector<WindowHandle> windows;
-  for (int i = 0; i < 150; ++i) windows.push_back(OpenBrowser());
-  state.PassCount = 2;
+  for (int i = 0; i < GetParam().windows; ++i) windows.push_back(OpenBrowser());
+  state.PassCount = GetParam().passes;
 
   Run();
 
   for (WindowHandle window : windows) EXPECT_EQ(desktop.CallsTo(window), ClosingSequence(window, 1));
   EXPECT_TRUE(desktop.TopLevelWindows().empty());
 }
+
+INSTANTIATE_TEST_SUITE_P(FullTables, SweepFullTableTest,
+                         ::testing::Values(FullTableCase{"OneTableInOnePass", 101, 1},
+                                           FullTableCase{"MoreThanATable", 150, 2}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SweepRunTest, WindowOpeningDuringAWaitIsClosedAtTheNextPass) {
   WindowHandle popup = 0;

@@ -34,6 +34,8 @@ INSTANTIATE_TEST_SUITE_P(
         CutCase{"PairKeptWhenItFits", u"ab\U0001F600", 5, "ab\U0001F600"},
         CutCase{"LoneSurrogateReplaced", std::u16string{u'a', char16_t{0xD800}, u'b'}, 119,
                 "a\uFFFDb"},
+        CutCase{"LoneHighSurrogateAtEnd", std::u16string{u'a', char16_t{0xDBFF}}, 119,
+                "a\uFFFD"},
         CutCase{"ZeroCount", u"abc", 0, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -59,6 +59,7 @@ struct FamilyCase {
   bool qualifies;
   // The style apart from WS_VISIBLE; a frame in fullscreen unless given.
   std::uint32_t style = census::kChromiumFullscreen & ~kWsVisible;
+  bool owned = false;
   friend void PrintTo(const FamilyCase& c, std::ostream* out) { *out << c.name; }
 };
 
@@ -68,7 +69,11 @@ TEST_P(BrowserFamilyTest, QualifiesOnlyTheFramesOfTheFamilysPrograms) {
   const FamilyCase& c = GetParam();
   SimDesktop desktop;
   const WindowHandle window = desktop.Open(
-      {.class_name = c.class_name, .title = "Page", .style = c.style, .program = c.program});
+      {.class_name = c.class_name,
+       .title = "Page",
+       .style = c.style,
+       .owner = c.owned ? 0x2468 : 0,
+       .program = c.program});
   EXPECT_EQ(QualifyWindow(desktop, window, DialogBoxes::kNotCounted).has_value(), c.qualifies);
 }
 
@@ -128,6 +133,10 @@ INSTANTIATE_TEST_SUITE_P(
                    kFullscreen | kWsPopup},
         FamilyCase{"FullscreenWithoutMinimizeBox", kGecko, "firefox.exe", false,
                    kFullscreen & ~kWsMinimizeBox},
+        // Owned but shaped like a frame, neither pop-up nor tool window: only
+        // the owner tells it apart.
+        FamilyCase{"OwnedCaptionedFrame", kChromium, "chrome.exe", false,
+                   census::kChromiumFrame & ~kWsVisible, true},
         // Near misses of the class, and each class in the other family's program.
         FamilyCase{"OtherWidgetClass", "Chrome_WidgetWin_0", "chrome.exe", false},
         FamilyCase{"ClassInOtherCase", "chrome_widgetwin_1", "chrome.exe", false},
