@@ -16,7 +16,12 @@ import sys
 
 import yaml
 
-WINGET_SCHEMA = "1.28.0"
+# The newest schema that winget-pkgs' submission pipeline accepts, which lags
+# behind the newest that winget-cli publishes: it refuses a newer one with the
+# label Manifest-Version-Error. To tell which it accepts, look at the
+# ManifestVersion of manifests merged into microsoft/winget-pkgs in the last
+# few days. Its schemas are kept in packaging/schemas/winget.
+WINGET_SCHEMA = "1.12.0"
 IDENTIFIER = "Velmora.Velmora"
 LICENSE = "MIT"
 DEFAULT_LOCALE = "fr-FR"

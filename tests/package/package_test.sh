@@ -135,6 +135,11 @@ for msi in "$old_x64" "$old_x86"; do
 done
 grep -qF "\"hash\": \"$(sha256sum "$work"/old/Velmora-*-portable.zip | cut -c1-64)\"" "$work/old/scoop/velmora.json" ||
   fail "the Scoop manifest does not hold the zip's hash"
+# The schema that winget-pkgs accepts, in the data and in the editor's hint.
+for manifest in "$work"/old/winget/*.yaml; do
+  grep -qx 'ManifestVersion: 1.12.0' "$manifest" && head -1 "$manifest" | grep -q '\.1\.12\.0\.schema\.json$' ||
+    fail "$(basename "$manifest") is not of winget's schema 1.12.0"
+done
 
 # --- Signatures --------------------------------------------------------------
 
