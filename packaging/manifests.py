@@ -1,22 +1,30 @@
 #!/usr/bin/python3
 """Writes the winget and Scoop manifests of one package version.
 
-    manifests.py OUT BASE_URL VERSION PACKAGES_DIR
+    manifests.py OUT BASE_URL VERSION PACKAGES_DIR HOMEPAGE
 
 PACKAGES_DIR holds the two installers and the zip that scripts/package
-built; BASE_URL is where they will be downloaded from. Writes
+built; BASE_URL is where they will be downloaded from, and names VERSION so
+that a Scoop bucket can find the next version's address; HOMEPAGE is the
+project's page. Writes
 OUT/winget/Velmora.Velmora*.yaml (version, installer and the French default
 and English locale manifests) and OUT/scoop/velmora.json.
 """
 import hashlib
 import json
 import pathlib
+import re
 import subprocess
 import sys
 
 import yaml
 
-WINGET_SCHEMA = "1.28.0"
+# The newest schema that winget-pkgs' submission pipeline accepts, which lags
+# behind the newest that winget-cli publishes: it refuses a newer one with the
+# label Manifest-Version-Error. To tell which it accepts, look at the
+# ManifestVersion of manifests merged into microsoft/winget-pkgs in the last
+# few days. Its schemas are kept in packaging/schemas/winget.
+WINGET_SCHEMA = "1.12.0"
 IDENTIFIER = "Velmora.Velmora"
 LICENSE = "MIT"
 DEFAULT_LOCALE = "fr-FR"
@@ -55,7 +63,7 @@ def msi_property(msi, name):
     sys.exit(f"{msi} has no {name}")
 
 
-def write_winget(out, base, version, packages):
+def write_winget(out, base, version, packages, homepage):
     common = {"PackageIdentifier": IDENTIFIER, "PackageVersion": version}
     installers = []
     for arch in ("x64", "x86"):
@@ -89,7 +97,8 @@ def write_winget(out, base, version, packages):
         fields = {**common, "PackageLocale": locale}
         if locale == DEFAULT_LOCALE:
             kind = "defaultLocale"
-            fields.update(Publisher="Velmora", PackageName="Velmora", License=LICENSE)
+            fields.update(Publisher="Velmora", PackageName="Velmora", PackageUrl=homepage,
+                          License=LICENSE)
         else:
             kind = "locale"
         fields.update(ShortDescription=short, Description=long)
@@ -104,21 +113,40 @@ def write_winget(out, base, version, packages):
         (folder / f"{IDENTIFIER}{suffix}.yaml").write_text(text, encoding="utf-8")
 
 
-def write_scoop(out, base, version, packages):
+def checkver(base, version):
+    """Where a bucket looks for a newer version: the repository's latest
+    release on GitHub, or else the listing of the folder that holds each
+    version's folder."""
+    github = re.match(r"https://github\.com/[^/]+/[^/]+(?=/releases/download/)", base)
+    if github:
+        return {"github": github[0]}
+    parent = base[:base.index(version)]
+    parent = parent[:parent.rindex("/") + 1]
+    folder = base[len(parent):].split("/")[0]
+    # Listings are sorted by name, oldest first: the last match is the newest.
+    return {"url": parent, "regex": re.escape(folder).replace(re.escape(version), r"(\d+(?:\.\d+)*)") + "/",
+            "reverse": True}
+
+
+def write_scoop(out, base, version, packages, homepage):
     zip_file = packages / f"Velmora-{version}-portable.zip"
+    next_zip = f"{base}/{zip_file.name}".replace(version, "$version")
     # One zip holds both programs: each architecture unpacks its own folder.
-    arch = {
-        name: {"url": f"{base}/{zip_file.name}", "hash": sha256(zip_file), "extract_dir": folder}
-        for name, folder in (("64bit", "x64"), ("32bit", "x86"))
-    }
+    arch, autoupdate = {}, {}
+    for name, folder in (("64bit", "x64"), ("32bit", "x86")):
+        arch[name] = {"url": f"{base}/{zip_file.name}", "hash": sha256(zip_file), "extract_dir": folder}
+        # The next version's hash is its line in the SHA256SUMS beside it.
+        autoupdate[name] = {"url": next_zip, "hash": {"url": "$baseurl/SHA256SUMS"}}
     manifest = {
         "version": version,
         "description": DESCRIPTIONS["en-US"][0],
-        "homepage": base,
+        "homepage": homepage,
         "license": LICENSE,
         "architecture": arch,
         "bin": "Velmora.exe",
         "shortcuts": [["Velmora.exe", "Velmora"]],
+        "checkver": checkver(base, version),
+        "autoupdate": {"architecture": autoupdate},
     }
     folder = out / "scoop"
     folder.mkdir(parents=True, exist_ok=True)
@@ -127,7 +155,7 @@ def write_scoop(out, base, version, packages):
 
 
 if __name__ == "__main__":
-    out, base, version, packages = sys.argv[1:]
+    out, base, version, packages, homepage = sys.argv[1:]
     out, packages, base = pathlib.Path(out), pathlib.Path(packages), base.rstrip("/")
-    write_winget(out, base, version, packages)
-    write_scoop(out, base, version, packages)
+    write_winget(out, base, version, packages, homepage)
+    write_scoop(out, base, version, packages, homepage)

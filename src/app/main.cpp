@@ -40,7 +40,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR command_line, int) {
     case StartOutcome::kNothingToDo:
       return 0;
     case StartOutcome::kResident:
-    case StartOutcome::kResidentAndSweep:
       break;
   }
   Module1 state;
@@ -56,10 +55,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR command_line, int) {
   // upgrade start it again afterwards, but never after a crash, a hang or
   // a reboot.
   ::RegisterApplicationRestart(L"", RESTART_NO_CRASH | RESTART_NO_HANG | RESTART_NO_REBOOT);
-  // The sweep starts from the message loop, as a request from a later start
-  // would, once the icon is there.
-  if (outcome == StartOutcome::kResidentAndSweep) {
-    session.HandOver(forms.MainWindow(), StartRequest::kSweep);
-  }
   return win32::RunMessageLoop();
 }

@@ -47,7 +47,14 @@ inline constexpr std::uint32_t kWsExToolWindow = 0x00000080;
 inline constexpr std::int32_t kVkF1 = 112;
 inline constexpr std::int32_t kVkF12 = 123;
 
-enum class NotifyIconAction : std::uint32_t { kAdd = 0, kModify = 1, kDelete = 2 };
+enum class NotifyIconAction : std::uint32_t {
+  kAdd = 0,
+  kModify = 1,
+  kDelete = 2,
+  // Gives the icon the record's callback protocol, which the Shell forgets
+  // whenever the icon is added.
+  kSetVersion = 4,
+};
 
 // The notification-icon record, with the values the program writes. The
 // Win32 layer copies it into the native wide record, whose size it knows.
@@ -113,10 +120,9 @@ class WindowSystem {
   // Keeps the window above every window that is not top-most, without moving
   // or sizing it.
   virtual void MakeTopMost(WindowHandle window) = 0;
-  // kAdd adds the icon and then gives it the record's callback protocol,
-  // which the Shell forgets with the icon. Returns whether the notification
-  // area took the request: a change fails when the icon is gone, an addition
-  // when it is there already.
+  // Returns whether the notification area took the request: a change or a
+  // version fails when the icon is gone, an addition when it is there
+  // already.
   virtual bool NotifyIcon(NotifyIconAction action, const TrayIconRecord& record) = 0;
 };
 

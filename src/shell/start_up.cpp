@@ -38,6 +38,17 @@ std::vector<std::string> SplitArguments(std::string_view line) {
 constexpr std::uintptr_t kSweepCode = 1;
 constexpr std::uintptr_t kQuitCode = 2;
 
+StartOutcome HandOverTo(WindowHandle resident, StartRequest request, Session& session) {
+  if (request == StartRequest::kNone) return StartOutcome::kNothingToDo;
+  if (!session.HandOver(resident, request)) return StartOutcome::kUnreachable;
+  // A script that quits Velmora may replace its file next: the command ends
+  // once the resident process has, not when it was merely asked.
+  if (request == StartRequest::kQuit && !session.AwaitResidentEnd(kQuitBound)) {
+    return StartOutcome::kUnreachable;
+  }
+  return StartOutcome::kHandedOver;
+}
+
 }  // namespace
 
 std::optional<StartRequest> ParseCommandLine(std::string_view arguments) {
@@ -73,26 +84,24 @@ std::optional<StartRequest> DecodeRequest(std::uintptr_t wparam, std::intptr_t l
 
 StartOutcome DecideStart(std::optional<StartRequest> request, Session& session) {
   if (!request) return StartOutcome::kUsage;
+  // Once this start has started a resident of its own, it must not take the
+  // session back from it.
+  bool resident_started = false;
   // The resident Velmora may be starting (it holds the session but has no
-  // window yet) or quitting (it is about to let the session go): look again
-  // for a moment.
+  // window yet) or quitting (its window is no longer found and it is about
+  // to let the session go): look again for a moment.
   for (int look = 0; look < kResidentLooks; ++look) {
-    if (session.ClaimResidence()) {
-      switch (*request) {
-        case StartRequest::kNone:
-          return StartOutcome::kResident;
-        case StartRequest::kSweep:
-          return StartOutcome::kResidentAndSweep;
-        case StartRequest::kQuit:
-          // There was none to quit; this start does not stay either.
-          session.Resign();
-          return StartOutcome::kNothingToDo;
-      }
+    if (!resident_started && session.ClaimResidence()) {
+      if (*request == StartRequest::kNone) return StartOutcome::kResident;
+      // A command must return: this start does not stay.
+      session.Resign();
+      if (*request == StartRequest::kQuit) return StartOutcome::kNothingToDo;
+      // A sweep goes to a resident started for it, which stays with its icon.
+      if (!session.StartResident()) return StartOutcome::kUnreachable;
+      resident_started = true;
     }
-    if (*request == StartRequest::kNone) return StartOutcome::kNothingToDo;
     if (const WindowHandle resident = session.ResidentWindow(); resident != 0) {
-      return session.HandOver(resident, *request) ? StartOutcome::kHandedOver
-                                                  : StartOutcome::kUnreachable;
+      return HandOverTo(resident, *request, session);
     }
     session.Pause(kResidentLookInterval);
   }

@@ -54,22 +54,31 @@ class Session {
   // Queues the request for that window without waiting for it to be carried
   // out; false when the window cannot be reached.
   virtual bool HandOver(WindowHandle window, StartRequest request) = 0;
+  // Waits, at most `bound`, until the process behind the window that
+  // ResidentWindow found last has ended; true when it has.
+  virtual bool AwaitResidentEnd(std::chrono::milliseconds bound) = 0;
+  // Starts this program again, with no request, as a process of its own
+  // that becomes the resident Velmora; false when it cannot be started.
+  virtual bool StartResident() = 0;
   virtual void Pause(std::chrono::milliseconds duration) = 0;
 };
 
 enum class StartOutcome {
-  kResident,          // this process is the resident Velmora
-  kResidentAndSweep,  // the same, sweeping at once
-  kHandedOver,        // the resident Velmora has the request
-  kNothingToDo,       // no request for the resident one, or none to quit
-  kUnreachable,       // a resident Velmora holds the session but answers nowhere
-  kUsage,             // the command line is not understood
+  kResident,     // this process is the resident Velmora
+  kHandedOver,   // the resident Velmora has the request (and has quit, for /quitter)
+  kNothingToDo,  // no request for the resident one, or none to quit
+  kUnreachable,  // a resident Velmora holds the session but answers nowhere, or
+                 // did not quit in time
+  kUsage,        // the command line is not understood
 };
 
-// How long a start looks for a resident Velmora that is still starting: a
-// second start must end within a second.
+// How long a start looks for a resident Velmora that is still starting or
+// quitting: a second start must end within a second.
 inline constexpr std::chrono::milliseconds kResidentLookInterval{25};
 inline constexpr int kResidentLooks = 30;
+// How long /quitter waits for the resident Velmora's process to end, so that
+// a script may replace its file next.
+inline constexpr std::chrono::milliseconds kQuitBound{5000};
 
 StartOutcome DecideStart(std::optional<StartRequest> request, Session& session);
 

@@ -34,8 +34,16 @@ void TrayShell::Load() {
   // The main form is created hidden and never has a task-list entry.
   state_.TrayIconData =
       MakeTrayIconData(windows_.MainWindow(), context_.forms.PictureHandle(Picture::kImage1));
-  context_.desktop.NotifyIcon(NotifyIconAction::kAdd, state_.TrayIconData);
+  AddIcon();
   state_.Busy = false;
+}
+
+void TrayShell::AddIcon() {
+  context_.desktop.NotifyIcon(NotifyIconAction::kAdd, state_.TrayIconData);
+  // Whatever the addition reported: a slow Shell at log-on may report a
+  // failure yet show the icon, with no TaskbarCreated to follow, and an icon
+  // left at version 0 never sends the menu or the keyboard's events.
+  context_.desktop.NotifyIcon(NotifyIconAction::kSetVersion, state_.TrayIconData);
 }
 
 void TrayShell::TrayCallback(std::uintptr_t wparam, std::intptr_t lparam) {
@@ -106,12 +114,14 @@ void TrayShell::MenuClick(MenuCommand command) {
 
 void TrayShell::QueryUnload() {
   state_.Quitting = true;
+  // First, before anything that may wait on another program (the Shell's
+  // deletion can): a start that comes meanwhile becomes the new resident.
+  session_.Resign();
   context_.forms.Unload(FormId::kForm2);
   context_.forms.Unload(FormId::kForm3);
   state_.TrayIconData.hWnd = windows_.MainWindow();
   state_.TrayIconData.uID = kTrayIconId;
   context_.desktop.NotifyIcon(NotifyIconAction::kDelete, state_.TrayIconData);
-  session_.Resign();
 }
 
 void TrayShell::TaskbarCreated() {
@@ -121,9 +131,7 @@ void TrayShell::TaskbarCreated() {
       context_.forms.PictureHandle(state_.Busy ? Picture::kImage2 : Picture::kImage1);
   // A rescaled notification area broadcasts this while it still holds the
   // icon, and an addition would fail there.
-  if (!context_.desktop.NotifyIcon(NotifyIconAction::kModify, state_.TrayIconData)) {
-    context_.desktop.NotifyIcon(NotifyIconAction::kAdd, state_.TrayIconData);
-  }
+  if (!context_.desktop.NotifyIcon(NotifyIconAction::kModify, state_.TrayIconData)) AddIcon();
 }
 
 void TrayShell::EndSession() {

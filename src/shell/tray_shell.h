@@ -69,10 +69,10 @@ class TrayShell {
   // or quitting as after "Quitter".
   void Request(StartRequest request);
   void MenuClick(MenuCommand command);
-  // Shutdown, whoever unloads the main form: a run in progress abandons its
-  // remaining passes, the keep-list window and configuration dialog go
-  // (storing the settings), and so does the icon, and the session may have
-  // a new resident Velmora. An open about box stays, and the process ends
+  // Shutdown, whoever unloads the main form: the session may have a new
+  // resident Velmora at once, a run in progress abandons its remaining
+  // passes, the keep-list window and configuration dialog go (storing the
+  // settings), and so does the icon. An open about box stays, and the process ends
   // when it is closed.
   void QueryUnload();
   // The notification area was rebuilt (Explorer restarted, or its scale
@@ -86,6 +86,8 @@ class TrayShell {
   void EndSession();
 
  private:
+  // Adds the icon and gives it its callback protocol.
+  void AddIcon();
   // Sweeps unless a tray event is being handled or a run is on.
   void SweepAsDoubleClick();
   bool IsKeySelectEcho();

@@ -55,11 +55,12 @@ on_desktop() {
   wine explorer "/desktop=$E2E_DESKTOP,1024x768" "$@" > /dev/null 2> "${E2E_WINE_LOG:-/dev/null}" &
 }
 
-# Runs a desktopctl command on the desktop and prints its result.
+# Runs a desktopctl command on the desktop and prints its result; a long one
+# sets E2E_CTL_SECONDS.
 ctl() {
   local out="$E2E_DIR/ctl.$RANDOM.txt"
   on_desktop "$E2E_BIN/desktopctl.exe" --out "$(windows_path "$out")" "$@"
-  wait_for "desktopctl $*" 20 test -f "$out"
+  wait_for "desktopctl $*" "${E2E_CTL_SECONDS:-20}" test -f "$out"
   cat "$out"
   rm -f "$out"
 }

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # One Velmora per session, and its two options: a second start hands over and
-# ends, /balayer sweeps once (not again during the run), /quitter ends it, an
-# unknown option shows the usage box and starts nothing, /balayer with none
-# running starts one that sweeps, and after "Quitter" with the about box open
-# a new start is the resident one.
+# ends, /balayer sweeps once (not again during the run), /quitter ends it and
+# returns once it has ended, an unknown option shows the usage box and starts
+# nothing, /balayer with none running returns at once and leaves a resident
+# one that sweeps, /quitter then a start at once always leaves one Velmora,
+# and while an about box keeps a quitting Velmora alive /quitter says so and a
+# new start is the resident one.
 source "$(dirname "$0")/lib.sh" "$@"
 
 # Starts Velmora.exe with the argument and waits for it to end:
@@ -51,27 +53,44 @@ wait_for "the normal icon after the run" 20 icon_is normal
 holds "no second run" 2 icon_is normal
 [ "$(closes_of_ie)" -eq 10 ] || fail "ten passes expected, ie got $(closes_of_ie) WM_CLOSE"
 
-expect_exit 0 /quitter
-wait_for "the icon to go" 10 icon_is none
-wait_for "Velmora to end" 10 velmora_gone
+# The command ends with the resident process; its Linux process may take a
+# moment longer to leave.
+quit_result=$(velmora_exe /quitter)
+[[ $quit_result == "exit 0 "* ]] || fail "/quitter gave: $quit_result"
+wait_for "Velmora to end" 2 velmora_gone
+icon_is none || fail "the icon outlived Velmora"
+echo "/quitter until the resident ended: $quit_result"
 expect_exit 0 /quitter
 velmora_gone || fail "/quitter with none running started one"
 
-# No Velmora: /balayer starts the resident one, which sweeps at once.
-on_desktop "$E2E_BIN/Velmora.exe" /balayer
+# No Velmora: /balayer returns at once and leaves a resident one, which
+# sweeps at once and stays.
+sweep_result=$(velmora_exe /balayer)
+read -r _ code _ returned _ started <<< "$sweep_result"
+[ "$code" = 0 ] && [ "$returned" -le 3000 ] || fail "cold /balayer gave: $sweep_result"
 wait_for "a sweep by the new Velmora" 15 helper_events_reach WM_CLOSE ie 11
+first_close=$(awk -v t="$started" '$2 == "WM_CLOSE" && $1 >= t { print $1; exit }' "$E2E_LOG")
+echo "cold /balayer: returned after $returned ms, first WM_CLOSE after $((first_close - started)) ms"
+wait_for "the new Velmora's icon" 15 icon_is other
 main_forms_are 1 && processes_are 1 || fail "/balayer did not leave one resident Velmora"
-expect_exit 0 /quitter
-wait_for "Velmora to end" 10 velmora_gone
 
-on_desktop "$E2E_BIN/Velmora.exe"
-wait_for "the icon" 15 icon_is normal
+# As a script that updates Velmora does: each /quitter ends with the
+# resident, and the start right after it is the one resident Velmora.
+rounds=$(E2E_CTL_SECONDS=150 ctl quit-then-start "$(windows_path "$E2E_BIN/Velmora.exe")" 20)
+echo "/quitter then a start at once: $rounds"
+[[ $rounds == "rounds 20 quit-exit-0 20 "*" icons 20" ]] || fail "quit then start: $rounds"
+wait_for "the run to end" 20 icon_is normal
+processes_are 1 && main_forms_are 1 && one_icon_is normal ||
+  fail "quit then start left $(velmora_pids | wc -l) Velmora processes"
+
+# An open about box keeps a quitting Velmora's process: /quitter says it is
+# still there, yet the session is free for a new start at once.
 open_about_box
 wait_for "the about box" 10 about_boxes_are 1
-tray_right_click
-wait_for "the menu" 10 menu_open
-choose_menu_item "$E2E_ITEM_EXIT"
-wait_for "the icon to go" 10 icon_is none
+about_result=$(velmora_exe /quitter)
+read -r _ code _ returned _ <<< "$about_result"
+[ "$code" = 1 ] && [ "$returned" -ge 4900 ] || fail "/quitter with the about box open gave: $about_result"
+icon_is none || fail "the icon outlived the quit"
 on_desktop "$E2E_BIN/Velmora.exe"
 wait_for "the new Velmora's icon" 15 icon_is normal
 processes_are 2 && main_forms_are 1 || fail "the new start is not the one resident Velmora"

@@ -37,8 +37,8 @@ trap stop_all EXIT
 
 openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Velmora test" \
   -keyout "$work/key.pem" -out "$work/cert.pem" 2> /dev/null
-readonly URL=https://example.org/velmora/1.0.0
-(umask 022 && scripts/package --out "$work/old" --url "$URL" > /dev/null)
+readonly URL=https://example.org/velmora/1.0.0 HOMEPAGE=https://example.org/velmora-home
+(umask 022 && scripts/package --out "$work/old" --url "$URL" --homepage "$HOMEPAGE" > /dev/null)
 (umask 002 && scripts/package --out "$work/umask002" > /dev/null)
 scripts/package --version 1.0.1 --sign "$work/cert.pem" "$work/key.pem" --out "$work/new" > /dev/null
 old_x64=$(echo "$work"/old/Velmora-*-x64.msi) old_x86=$(echo "$work"/old/Velmora-*-x86.msi)
@@ -135,6 +135,30 @@ for msi in "$old_x64" "$old_x86"; do
 done
 grep -qF "\"hash\": \"$(sha256sum "$work"/old/Velmora-*-portable.zip | cut -c1-64)\"" "$work/old/scoop/velmora.json" ||
   fail "the Scoop manifest does not hold the zip's hash"
+# The schema that winget-pkgs accepts, in the data and in the editor's hint.
+for manifest in "$work"/old/winget/*.yaml; do
+  grep -qx 'ManifestVersion: 1.12.0' "$manifest" && head -1 "$manifest" | grep -q '\.1\.12\.0\.schema\.json$' ||
+    fail "$(basename "$manifest") is not of winget's schema 1.12.0"
+done
+grep -qx "PackageUrl: $HOMEPAGE" "$work/old/winget/Velmora.Velmora.locale.fr-FR.yaml" ||
+  fail "the winget manifest does not name the project's page"
+# Scoop finds the newest version in the listing of BASE's parent folder, or on
+# GitHub, and downloads it and its hash where this one is.
+PYTHONPATH=packaging python3 - "$work/old/scoop/velmora.json" "$HOMEPAGE" << 'EOF' ||
+import json, re, sys
+from manifests import checkver
+scoop = json.load(open(sys.argv[1]))
+assert scoop["homepage"] == sys.argv[2]
+listing = '<a href="../">../</a> <a href="0.9.0/">0.9.0/</a> <a href="1.0.0/">1.0.0/</a>'
+assert scoop["checkver"]["url"] == "https://example.org/velmora/" and scoop["checkver"]["reverse"]
+assert re.findall(scoop["checkver"]["regex"], listing)[-1] == "1.0.0"
+for arch, following in scoop["autoupdate"]["architecture"].items():
+    assert following["url"].replace("$version", "2.0.0") == scoop["architecture"][arch]["url"].replace("1.0.0", "2.0.0")
+    assert following["hash"] == {"url": "$baseurl/SHA256SUMS"}
+assert checkver("https://github.com/o/r/releases/download/v1.0.0", "1.0.0") == {"github": "https://github.com/o/r"}
+assert checkver("https://example.org/v1.0.0/x", "1.0.0")["regex"] == r"v(\d+(?:\.\d+)*)/"
+EOF
+  fail "the Scoop manifest cannot follow new releases"
 
 # --- Signatures --------------------------------------------------------------
 

@@ -84,11 +84,15 @@ class FakePump final : public EventPump {
 };
 
 // A session on which a resident Velmora holds the claim or not, and shows its
-// main window after a number of looks (never when negative).
+// main window after a number of looks (never when negative). A resident that
+// this start starts claims the session and shows its window at once.
 class FakeSession final : public Session {
  public:
   bool ClaimResidence() override {
-    if (claimed_by_other) return false;
+    if (claimed_by_other && (other_quits_after_claims < 0 || refusals < other_quits_after_claims)) {
+      ++refusals;
+      return false;
+    }
     ++claims;
     resident = true;
     return true;
@@ -96,6 +100,7 @@ class FakeSession final : public Session {
   void Resign() override {
     ++resignations;
     resident = false;
+    if (on_resign) on_resign();
   }
   WindowHandle ResidentWindow() override {
     return window_after_looks >= 0 && looks++ >= window_after_looks ? kResidentWindow : 0;
@@ -104,19 +109,38 @@ class FakeSession final : public Session {
     handed_over.emplace_back(window, request);
     return reachable;
   }
+  bool AwaitResidentEnd(std::chrono::milliseconds bound) override {
+    awaited = bound;
+    return resident_ends;
+  }
+  bool StartResident() override {
+    ++residents_started;
+    if (!can_start) return false;
+    claimed_by_other = true;
+    window_after_looks = looks;
+    return true;
+  }
   void Pause(std::chrono::milliseconds duration) override { paused += duration; }
 
   static constexpr WindowHandle kResidentWindow = 0x4242;
   bool claimed_by_other = false;
+  // A quitting resident lets the session go after refusing that many claims.
+  int other_quits_after_claims = -1;
   int window_after_looks = 0;
   bool reachable = true;
+  bool resident_ends = true;
+  bool can_start = true;
+  std::function<void()> on_resign;
 
   bool resident = false;
   int claims = 0;
+  int refusals = 0;
   int resignations = 0;
   int looks = 0;
   std::vector<std::pair<WindowHandle, StartRequest>> handed_over;
   std::chrono::milliseconds paused{0};
+  std::chrono::milliseconds awaited{0};
+  int residents_started = 0;
 };
 
 }  // namespace velmora::testing

@@ -55,40 +55,56 @@ TEST(DecodeRequestTest, OnlyTheTwoRequestsAreAccepted) {
 }
 
 TEST(DecideStartTest, BecomesResidentOrHandsOverOrEnds) {
+  using namespace std::chrono_literals;
   struct Case {
     const char* what;
     std::optional<StartRequest> request;
-    bool other_resident;
-    int window_after_looks;
-    StartOutcome expected;
+    bool other_resident = false;
+    int window_after_looks = 0;
+    StartOutcome expected = StartOutcome::kHandedOver;
     std::optional<StartRequest> handed_over;
-    bool resident_after;
+    std::chrono::milliseconds paused{0};
+    // Changes to the session before the start.
+    void (*setup)(FakeSession&) = nullptr;
   };
   const auto kNone = StartRequest::kNone;
   const auto kSweep = StartRequest::kSweep;
   const auto kQuit = StartRequest::kQuit;
   const Case cases[] = {
-      {"not understood", std::nullopt, true, 0, StartOutcome::kUsage, {}, false},
-      {"none running", kNone, false, -1, StartOutcome::kResident, {}, true},
-      {"none running, sweep", kSweep, false, -1, StartOutcome::kResidentAndSweep, {}, true},
-      {"none running, quit", kQuit, false, -1, StartOutcome::kNothingToDo, {}, false},
-      {"resident", kNone, true, 0, StartOutcome::kNothingToDo, {}, false},
-      {"resident, sweep", kSweep, true, 0, StartOutcome::kHandedOver, kSweep, false},
-      {"resident, quit", kQuit, true, 0, StartOutcome::kHandedOver, kQuit, false},
-      // It let the session go with its icon; its about box is no main form.
-      {"quit, about box open", kNone, false, -1, StartOutcome::kResident, {}, true},
-      {"resident still starting", kSweep, true, 3, StartOutcome::kHandedOver, kSweep, false},
-      {"resident without a window", kSweep, true, -1, StartOutcome::kUnreachable, {}, false},
+      {"not understood", std::nullopt, true, 0, StartOutcome::kUsage},
+      {"none running", kNone, false, -1, StartOutcome::kResident},
+      // The command returns: a resident of its own sweeps and stays.
+      {"none running, sweep", kSweep, false, -1, StartOutcome::kHandedOver, kSweep},
+      {"none running, sweep, no resident can start", kSweep, false, -1,
+       StartOutcome::kUnreachable, {}, 0ms, [](FakeSession& s) { s.can_start = false; }},
+      {"none running, quit", kQuit, false, -1, StartOutcome::kNothingToDo},
+      {"resident", kNone, true, 0, StartOutcome::kNothingToDo},
+      {"resident, sweep", kSweep, true, 0, StartOutcome::kHandedOver, kSweep},
+      {"resident, quit", kQuit, true, 0, StartOutcome::kHandedOver, kQuit},
+      {"resident, quit, still there after the bound", kQuit, true, 0, StartOutcome::kUnreachable,
+       kQuit, 0ms, [](FakeSession& s) { s.resident_ends = false; }},
+      {"resident unreachable", kQuit, true, 0, StartOutcome::kUnreachable, kQuit, 0ms,
+       [](FakeSession& s) { s.reachable = false; }},
+      {"resident still starting", kSweep, true, 3, StartOutcome::kHandedOver, kSweep, 75ms},
+      {"resident without a window", kSweep, true, -1, StartOutcome::kUnreachable, {}, 750ms},
+      // Its window is gone and it lets the session go after two more looks.
+      {"resident quitting", kNone, true, -1, StartOutcome::kResident, {}, 50ms,
+       [](FakeSession& s) { s.other_quits_after_claims = 2; }},
+      {"resident quitting, sweep", kSweep, true, -1, StartOutcome::kHandedOver, kSweep, 50ms,
+       [](FakeSession& s) { s.other_quits_after_claims = 2; }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     FakeSession session;
     session.claimed_by_other = c.other_resident;
     session.window_after_looks = c.window_after_looks;
+    if (c.setup) c.setup(session);
+    const bool starts_resident = !c.other_resident || session.other_quits_after_claims >= 0;
 
     EXPECT_EQ(DecideStart(c.request, session), c.expected);
 
-    EXPECT_EQ(session.resident, c.resident_after);
+    EXPECT_EQ(session.resident, c.expected == StartOutcome::kResident);
+    EXPECT_EQ(session.residents_started, starts_resident && c.request == kSweep ? 1 : 0);
     if (c.handed_over) {
       ASSERT_EQ(session.handed_over.size(), 1u);
       EXPECT_EQ(session.handed_over[0].first, kResidentWindow);
@@ -96,17 +112,10 @@ TEST(DecideStartTest, BecomesResidentOrHandsOverOrEnds) {
     } else {
       EXPECT_TRUE(session.handed_over.empty());
     }
-    // A second start ends within a second, whatever it finds.
-    EXPECT_LT(session.paused, std::chrono::seconds(1));
+    // Only a quit that reached the resident waits for its end.
+    EXPECT_EQ(session.awaited, c.handed_over == kQuit && session.reachable ? 5000ms : 0ms);
+    EXPECT_EQ(session.paused, c.paused);
   }
-}
-
-TEST(DecideStartTest, AResidentThatCannotBeReachedEndsTheStart) {
-  FakeSession session;
-  session.claimed_by_other = true;
-  session.reachable = false;
-
-  EXPECT_EQ(DecideStart(StartRequest::kQuit, session), StartOutcome::kUnreachable);
 }
 
 }  // namespace

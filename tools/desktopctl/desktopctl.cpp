@@ -51,6 +51,11 @@
 //                    waits for it to end: "exit <code> after <ms> started
 //                    <ms>", the second time on the clock of
 //                    tools/winhelper/protocol.h, or "running" after 10 s
+//   quit-then-start PROGRAM ROUNDS
+//                    ROUNDS times: runs PROGRAM /quitter and waits for it to
+//                    end, starts PROGRAM at once, and waits for Velmora's
+//                    icon: "rounds <n> quit-exit-0 <n> slowest-quit <ms>
+//                    total-quit <ms> icons <n>"
 //   tray-double-click
 //                    posts Velmora's main window the tray's callback message
 //                    for a double-click: "posted <ms>", the time of posting
@@ -369,6 +374,31 @@ std::string Run(const std::wstring& program, const std::wstring& argument) {
          std::to_string(started->at) + "\n";
 }
 
+// A script that quits Velmora and starts it again, as an update does.
+std::string QuitThenStart(const std::wstring& program, int rounds) {
+  int quit_exit_0 = 0;
+  int icons = 0;
+  std::int64_t slowest = 0;
+  std::int64_t total = 0;
+  for (int round = 0; round < rounds; ++round) {
+    const std::optional<Started> quit = Start(program, L"/quitter");
+    if (!quit || ::WaitForSingleObject(quit->process.get(), kEndWaitMs) != WAIT_OBJECT_0) break;
+    const std::int64_t took = MillisecondsSince(quit->at);
+    slowest = std::max(slowest, took);
+    total += took;
+    DWORD code = 1;
+    ::GetExitCodeProcess(quit->process.get(), &code);
+    if (code == 0) ++quit_exit_0;
+    const std::optional<Started> start = Start(program);
+    if (!start) break;
+    while (!IconPresent(L"") && MillisecondsSince(start->at) < kIconWaitMs) ::Sleep(1);
+    if (IconPresent(L"")) ++icons;
+  }
+  return "rounds " + std::to_string(rounds) + " quit-exit-0 " + std::to_string(quit_exit_0) +
+         " slowest-quit " + std::to_string(slowest) + " total-quit " + std::to_string(total) +
+         " icons " + std::to_string(icons) + "\n";
+}
+
 // What the notification area posts when the user double-clicks the icon.
 std::string TrayDoubleClick() {
   const HWND velmora = VelmoraMainWindow();
@@ -418,7 +448,8 @@ int wmain(int argc, wchar_t** argv) {
         "list|forget-icon|taskbar-created [COUNT]|register NAME|end-session|log-off [CLASS]|"
         "close-app|close-all|"
         "rect CLASS TITLE|controls CLASS TITLE|start-until-icon PROGRAM [CLASS]|"
-        "start-until-answer PROGRAM CLASS|run PROGRAM [ARGUMENT]|tray-double-click|usage CLASS\n",
+        "start-until-answer PROGRAM CLASS|run PROGRAM [ARGUMENT]|quit-then-start PROGRAM ROUNDS|"
+        "tray-double-click|usage CLASS\n",
         stderr);
     return 2;
   }
@@ -435,6 +466,8 @@ int wmain(int argc, wchar_t** argv) {
     result = StartUntilAnswer(argv[4], argv[5]);
   } else if (command == L"run" && (arguments == 1 || arguments == 2)) {
     result = Run(argv[4], arguments == 2 ? argv[5] : L"");
+  } else if (command == L"quit-then-start" && arguments == 2) {
+    result = QuitThenStart(argv[4], std::max(_wtoi(argv[5]), 0));
   } else if (command == L"log-off" && arguments <= 1) {
     result = UntilProgramEnds(&EndSession, arguments == 1 ? argv[4] : L"");
   } else if (command == L"register" && arguments == 1) {

@@ -233,10 +233,21 @@ bool SimDesktop::NotifyIcon(NotifyIconAction action, const TrayIconRecord& recor
   const bool shown = tray_icon_.has_value();
   switch (action) {
     case NotifyIconAction::kAdd:
-      if (!shown) tray_icon_ = record;
-      return !shown;
+      if (shown) return false;
+      // The Shell starts every icon it adds at version 0.
+      tray_icon_ = record;
+      tray_icon_->uVersion = 0;
+      return !add_reports_failure;
     case NotifyIconAction::kModify:
-      if (shown) tray_icon_ = record;
+      // A change keeps the version the icon has.
+      if (shown) {
+        const std::uint32_t version = tray_icon_->uVersion;
+        tray_icon_ = record;
+        tray_icon_->uVersion = version;
+      }
+      return shown;
+    case NotifyIconAction::kSetVersion:
+      if (shown) tray_icon_->uVersion = record.uVersion;
       return shown;
     case NotifyIconAction::kDelete:
       tray_icon_.reset();

@@ -104,8 +104,11 @@ class SimDesktop final : public WindowSystem {
   std::vector<Call> CallsTo(WindowHandle window) const;
   void ClearCalls() { calls_.clear(); }
 
-  // The icon in the notification area, if one is there.
+  // The icon in the notification area, if one is there, with the version it
+  // was last given.
   const std::optional<TrayIconRecord>& TrayIcon() const { return tray_icon_; }
+  // A slow Shell at log-on: an addition takes the icon yet reports a failure.
+  bool add_reports_failure = false;
 
   // WindowSystem
   void EnumWindows(const EnumCallback& callback) override;

@@ -62,6 +62,8 @@ DWORD ToNotifyMessage(NotifyIconAction action) {
       return NIM_MODIFY;
     case NotifyIconAction::kDelete:
       return NIM_DELETE;
+    case NotifyIconAction::kSetVersion:
+      return NIM_SETVERSION;
   }
   return NIM_MODIFY;
 }
@@ -159,12 +161,9 @@ bool Win32WindowSystem::NotifyIcon(NotifyIconAction action, const TrayIconRecord
   constexpr int kTipUnits = static_cast<int>(std::size(NOTIFYICONDATAW{}.szTip));
   const std::u16string tip = Utf8ToUtf16(CutWindowText(Utf8ToUtf16(record.szTip), kTipUnits));
   std::copy(tip.begin(), tip.end(), data.szTip);
-  const bool taken = ::Shell_NotifyIconW(ToNotifyMessage(action), &data) != FALSE;
-  if (taken && action == NotifyIconAction::kAdd && record.uVersion != 0) {
-    data.uVersion = record.uVersion;
-    ::Shell_NotifyIconW(NIM_SETVERSION, &data);
-  }
-  return taken;
+  // Read by NIM_SETVERSION alone; the other actions ignore it without NIF_INFO.
+  data.uVersion = record.uVersion;
+  return ::Shell_NotifyIconW(ToNotifyMessage(action), &data) != FALSE;
 }
 
 }  // namespace velmora::win32

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "platform/win32/dynamic_calls.h"
+#include "platform/win32/unique_handle.h"
 #include "shell/win32/resource_ids.h"
 #include "shell/win32/session.h"
 
@@ -10,6 +11,16 @@ namespace velmora::win32 {
 namespace {
 
 UINT CommandOf(MenuCommand command) { return static_cast<UINT>(command); }
+
+bool RunsElevated() {
+  HANDLE token = nullptr;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+  const UniqueKernelHandle owned(token);
+  TOKEN_ELEVATION elevation{};
+  DWORD size = 0;
+  return ::GetTokenInformation(token, TokenElevation, &elevation, sizeof(elevation), &size) &&
+         elevation.TokenIsElevated != 0;
+}
 
 // An elevated program's windows refuse messages from programs that run with
 // less privilege, Explorer and a later start among them; this lets one
@@ -47,13 +58,25 @@ MenuCommand Form1::ShowPopupMenu(Point at) const {
 }
 
 void Form1::OnLoad() {
+  LoadPictures();
+  shell_.Load();
+  // Only an elevated Velmora needs the filter, and only once its icon shows.
+  // Without elevation, programs at the same level already reach it, and the
+  // filter would let in every sandboxed, lower-level program too.
+  if (!RunsElevated()) return;
   // Otherwise an elevated run would never hear that a restarted Explorer has
   // forgotten its icon.
   if (taskbar_created_ != 0) AcceptFromLessPrivilegedPrograms(hwnd(), taskbar_created_);
   // And a start without elevation could not reach an elevated Velmora.
   if (request_ != 0) AcceptFromLessPrivilegedPrograms(hwnd(), request_);
-  LoadPictures();
-  shell_.Load();
+}
+
+void Form1::OnQueryUnload() {
+  // Later starts find the resident Velmora by this caption: without it, one
+  // that comes while this one quits becomes the new resident instead of
+  // asking this one, which would no longer answer.
+  ::SetWindowTextW(hwnd(), L"");
+  shell_.QueryUnload();
 }
 
 void Form1::LoadPictures() {

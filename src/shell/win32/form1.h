@@ -18,7 +18,7 @@ class Form1 final : public Form {
 
  protected:
   void OnLoad() override;
-  void OnQueryUnload() override { shell_.QueryUnload(); }
+  void OnQueryUnload() override;
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
 
  private:

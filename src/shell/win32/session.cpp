@@ -1,5 +1,7 @@
 #include "shell/win32/session.h"
 
+#include <string>
+
 #include "platform/win32/forms/form.h"
 #include "platform/win32/handles.h"
 
@@ -11,6 +13,8 @@ constexpr const wchar_t* kResidentMutex = L"Local\\Velmora.Resident";
 constexpr const wchar_t* kRequestMessage = L"Velmora.Request";
 // The main form's caption, which no other form of ours has.
 constexpr const wchar_t* kMainFormCaption = L"Form1";
+// A started resident usually waits for input within a tenth of a second.
+constexpr DWORD kStartedResidentIdleBound = 1000;
 
 }  // namespace
 
@@ -42,7 +46,12 @@ void Win32Session::Resign() {
 }
 
 WindowHandle Win32Session::ResidentWindow() {
-  return ToWindowHandle(::FindWindowW(FormsRuntime::kWindowClass, kMainFormCaption));
+  const HWND window = ::FindWindowW(FormsRuntime::kWindowClass, kMainFormCaption);
+  DWORD process_id = 0;
+  if (window != nullptr) ::GetWindowThreadProcessId(window, &process_id);
+  resident_process_.reset(process_id != 0 ? ::OpenProcess(SYNCHRONIZE, FALSE, process_id)
+                                          : nullptr);
+  return ToWindowHandle(window);
 }
 
 bool Win32Session::HandOver(WindowHandle window, StartRequest request) {
@@ -51,6 +60,40 @@ bool Win32Session::HandOver(WindowHandle window, StartRequest request) {
   const UINT message = RequestMessage();
   return message != 0 &&
          ::PostMessageW(ToHwnd(window), message, EncodeRequest(request), 0) != FALSE;
+}
+
+bool Win32Session::AwaitResidentEnd(std::chrono::milliseconds bound) {
+  // A process that could not be opened has nothing left to wait for.
+  return !resident_process_ ||
+         ::WaitForSingleObject(resident_process_.get(), static_cast<DWORD>(bound.count())) ==
+             WAIT_OBJECT_0;
+}
+
+bool Win32Session::StartResident() {
+  std::wstring program(MAX_PATH, L'\0');
+  DWORD length = 0;
+  while ((length = ::GetModuleFileNameW(nullptr, program.data(),
+                                        static_cast<DWORD>(program.size()))) == program.size()) {
+    program.resize(program.size() * 2);
+  }
+  if (length == 0) return false;
+  program.resize(length);
+  // The command line names the program alone: the new process starts with no
+  // request, and this one hands it the sweep once its window is there.
+  std::wstring command_line = L"\"" + program + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION started{};
+  if (!::CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &started)) {
+    return false;
+  }
+  const UniqueKernelHandle process(started.hProcess);
+  const UniqueKernelHandle thread(started.hThread);
+  // It is ready for the request once it waits for input, which usually
+  // spares this start the pauses of its look.
+  ::WaitForInputIdle(process.get(), kStartedResidentIdleBound);
+  return true;
 }
 
 void Win32Session::Pause(std::chrono::milliseconds duration) {

@@ -25,10 +25,16 @@ class Win32Session final : public Session {
   void Resign() override;
   WindowHandle ResidentWindow() override;
   bool HandOver(WindowHandle window, StartRequest request) override;
+  bool AwaitResidentEnd(std::chrono::milliseconds bound) override;
+  bool StartResident() override;
   void Pause(std::chrono::milliseconds duration) override;
 
  private:
   UniqueKernelHandle mutex_;
+  // The process behind the resident window found last, opened before any
+  // request goes to it, so that its end can be awaited even if it comes at
+  // once.
+  UniqueKernelHandle resident_process_;
   // An elevated resident Velmora's mutex refuses the others: the session is
   // then known to be held.
   bool refused_ = false;
