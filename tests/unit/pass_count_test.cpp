@@ -81,6 +81,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"BlanksAroundAndBetweenDigits", " 1 5 ", 15},
         ReadCase{"TabsAndLineFeedsBetweenDigits", "\t1\n2\t3\n", 123},
         ReadCase{"BlanksAroundPeriod", "1 \t. \n6", 2},
+        ReadCase{"BlanksBeforeMinus", " \t-5", -5},
         ReadCase{"BlanksAfterMinus", "-  \t5", -5}, ReadCase{"BlanksAfterPlus", "+\n 7", 7},
         ReadCase{"CarriageReturnEndsNumber", "1\r5", 1},
         ReadCase{"NonBreakingSpaceEndsNumber", "1\u00A05", 1},

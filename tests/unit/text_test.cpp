@@ -27,6 +27,7 @@ INSTANTIATE_TEST_SUITE_P(
         CutCase{"ExactlyFits", u"abcd", 5, "abcd"},
         CutCase{"CutToMaxCountLessOne", u"abcdef", 5, "abcd"},
         CutCase{"StopsAtNul", std::u16string(u"ab\0cd", 5), 119, "ab"},
+        CutCase{"OneAndTwoByteBoundary", u"\x7F\x80", 119, "\x7F\xC2\x80"},
         CutCase{"Cyrillic", u"Привет", 119, "Привет"},
         CutCase{"CjkCut", u"漢字仮名", 3, "漢字"},
         // U+1F600 is two UTF-16 units; a cut between them drops both.
