@@ -81,10 +81,12 @@ TEST_F(KeepListFormTest, ClearEmptiesTheListWithoutAScan) {
   form.Load();
   desktop.ClearCalls();
   state.keep.KeepCursor = 4;
+  const int refreshes = view.list.refreshes;
 
   form.ClearClick();
 
   EXPECT_TRUE(view.list.items.empty());
+  EXPECT_EQ(view.list.refreshes, refreshes + 1);
   EXPECT_EQ(state.keep.KeepCursor, 0);
   EXPECT_FALSE(IsKept(state.keep, open));
   EXPECT_TRUE(desktop.CallsOf(CallKind::kEnumWindows).empty());

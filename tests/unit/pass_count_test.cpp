@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <limits>
 #include <string>
+#include <string_view>
 
 namespace velmora {
 namespace {
@@ -21,8 +22,11 @@ struct ReadCase {
 
 class ReadPassCountTest : public ::testing::TestWithParam<ReadCase> {};
 
+// Read from a view with a blank and a digit beyond its end, which the reading must not see.
 TEST_P(ReadPassCountTest, GivesValueInForce) {
-  EXPECT_EQ(ReadPassCount(GetParam().text), GetParam().expected);
+  const std::string padded = GetParam().text + " 9";
+  EXPECT_EQ(ReadPassCount(std::string_view(padded).substr(0, GetParam().text.size())),
+            GetParam().expected);
 }
 
 const std::string kThousandZeros(1000, '0');
