@@ -6,13 +6,17 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <map>
+#include <initializer_list>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "keeplist/win32/form2.h"
 #include "shell/win32/form3.h"
+#include "shell/win32/form4.h"
 #include "state/module1.h"
 
 namespace velmora::win32 {
@@ -258,6 +262,51 @@ TEST_F(FormsTest, KeepListWindow_Enter_PressesTheFocusedButton) {
   ::SetFocus(ControlsOf(form.hwnd())[4]);  // "Effacer la liste"
   PressKey(pump_, VK_RETURN);
   EXPECT_EQ(form.List().Count(), 0);
+}
+
+// The form's client area as shown, row by row.
+std::vector<COLORREF> PixelsShown(HWND form) {
+  RECT client{};
+  ::GetClientRect(form, &client);
+  const HDC dc = ::GetDC(form);
+  std::vector<COLORREF> pixels;
+  for (int y = 0; y < client.bottom; ++y) {
+    for (int x = 0; x < client.right; ++x) pixels.push_back(::GetPixel(dc, x, y));
+  }
+  ::ReleaseDC(form, dc);
+  return pixels;
+}
+
+// Under a contrast scheme, light on black, each form shows the scheme's
+// colours alone, on its background. Wine cannot switch high contrast on,
+// which gives the about box's red title the scheme's text colour: here the
+// title stays red.
+TEST_F(FormsTest, ContrastScheme_FormsDrawInTheSchemesColoursOnly) {
+  constexpr COLORREF kBlack = RGB(0, 0, 0);
+  constexpr COLORREF kWhite = RGB(255, 255, 255);
+  constexpr std::array<int, 8> kElements{COLOR_BTNFACE,    COLOR_WINDOW,     COLOR_BTNTEXT,
+                                         COLOR_WINDOWTEXT, COLOR_BTNSHADOW,  COLOR_BTNHIGHLIGHT,
+                                         COLOR_3DDKSHADOW, COLOR_3DLIGHT};
+  constexpr std::array<COLORREF, 8> kScheme{kBlack, kBlack, kWhite, kWhite,
+                                            kWhite, kWhite, kWhite, kWhite};
+  std::array<COLORREF, 8> saved{};
+  std::transform(kElements.begin(), kElements.end(), saved.begin(), ::GetSysColor);
+  ::SetSysColors(8, kElements.data(), kScheme.data());
+  Form2 keep_list(runtime_, state_, desktop_);
+  Form3 configuration(runtime_, state_);
+  Form4 about(runtime_);
+  for (Form* form : std::initializer_list<Form*>{&keep_list, &configuration, &about}) {
+    form->Load();
+    form->Show();
+    ::UpdateWindow(form->hwnd());
+    const std::vector<COLORREF> pixels = PixelsShown(form->hwnd());
+    std::set<COLORREF> shown(pixels.begin(), pixels.end());
+    if (form == &about) std::erase_if(shown, [](COLORREF c) { return c != 0 && c <= 0xFF; });
+    EXPECT_EQ(pixels.front(), kBlack) << "the background of " << Utf8Text(TextOf(form->hwnd()));
+    EXPECT_EQ(shown, (form == &about ? std::set{kBlack} : std::set{kBlack, kWhite}));
+    form->Unload();
+  }
+  ::SetSysColors(8, kElements.data(), saved.data());
 }
 
 std::vector<Expected> ConfigurationLayout() {

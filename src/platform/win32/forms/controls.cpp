@@ -29,6 +29,13 @@ bool IsPress(UINT message, WPARAM wparam) {
   }
 }
 
+bool HighContrastOn() {
+  HIGHCONTRASTW contrast{};
+  contrast.cbSize = sizeof(contrast);
+  return ::SystemParametersInfoW(SPI_GETHIGHCONTRAST, contrast.cbSize, &contrast, 0) != 0 &&
+         (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
+}
+
 }  // namespace
 
 void Control::Create(HWND parent, const ControlArgs& args) {
@@ -96,7 +103,9 @@ void Label::SetCaption(std::wstring_view caption) {
 }
 
 HBRUSH Label::OnColor(HDC dc) {
-  if (!text_color_) return nullptr;
+  // A contrast theme's colours replace the label's own, which might vanish
+  // into the theme's background.
+  if (!text_color_ || HighContrastOn()) return nullptr;
   ::SetTextColor(dc, *text_color_);
   ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
   // A system colour brush belongs to the system and is never deleted.

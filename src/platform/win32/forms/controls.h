@@ -106,6 +106,7 @@ class Control {
 class Label final : public Control {
  public:
   void SetCaption(std::wstring_view caption);
+  // The text's colour, but for a contrast theme's, which wins.
   void SetTextColor(COLORREF color) { text_color_ = color; }
   HBRUSH OnColor(HDC dc) override;
 

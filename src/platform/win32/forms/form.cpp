@@ -11,8 +11,11 @@ FormsRuntime::FormsRuntime(HINSTANCE instance, int icon_resource)
   window_class.lpfnWndProc = &Form::WindowProc;
   window_class.hInstance = instance;
   window_class.hCursor = ::LoadCursorW(nullptr, SystemResource(IDC_ARROW));
-  // The colour of dialog boxes and of the controls' backgrounds.
-  window_class.hbrBackground = ::GetSysColorBrush(COLOR_BTNFACE);
+  // The colour of dialog boxes and of the controls' backgrounds, given by
+  // its number so that the system looks it up at each paint: Wine replaces
+  // its system colour brushes when a contrast theme changes the colours,
+  // and a brush handle kept from before would paint nothing.
+  window_class.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
   window_class.lpszClassName = kWindowClass;
   ::RegisterClassExW(&window_class);
 }
