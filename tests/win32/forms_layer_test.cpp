@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/win32_event_pump.h"
 #include "shell/win32/form4.h"
 #include "shell/win32/resource_ids.h"
 #include "tests/win32/forms_fixture.h"
@@ -128,6 +129,21 @@ TEST_F(FormsLayerTest, TheCloseBoxUnloadsTheForm) {
 
   EXPECT_FALSE(form.IsLoaded());
   EXPECT_EQ(form.query_unloads, 1);
+}
+
+// The about box, which holds nothing that takes the focus, closes on Escape;
+// the hidden main form, in the foreground after its menu, does not.
+TEST_F(FormsLayerTest, EscapeClosesAShownFormOnly) {
+  for (const bool shown : {true, false}) {
+    SCOPED_TRACE(shown ? "shown" : "hidden");
+    Form4 form(runtime);
+    form.Load();
+    if (shown) form.Show();
+    MSG escape{form.hwnd(), WM_KEYDOWN, VK_ESCAPE, 1, 0, {}};
+    EXPECT_TRUE(HandleDialogKeys(escape));
+    EXPECT_EQ(form.IsLoaded(), !shown);
+    form.Unload();
+  }
 }
 
 TEST_F(FormsLayerTest, UnloadDestroysTheFormWithItsHandleAndTakesNoSecondLostFocus) {

@@ -11,8 +11,11 @@ FormsRuntime::FormsRuntime(HINSTANCE instance, int icon_resource)
   window_class.lpfnWndProc = &Form::WindowProc;
   window_class.hInstance = instance;
   window_class.hCursor = ::LoadCursorW(nullptr, SystemResource(IDC_ARROW));
-  // The colour of dialog boxes and of the controls' backgrounds.
-  window_class.hbrBackground = ::GetSysColorBrush(COLOR_BTNFACE);
+  // The colour of dialog boxes and of the controls' backgrounds, given by
+  // its number so that the system looks it up at each paint: Wine replaces
+  // its system colour brushes when a contrast theme changes the colours,
+  // and a brush handle kept from before would paint nothing.
+  window_class.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
   window_class.lpszClassName = kWindowClass;
   ::RegisterClassExW(&window_class);
 }
@@ -88,6 +91,7 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       // send while the form goes, such as the text box's lost focus when the
       // window is destroyed, must not take them again.
       if (unloading_) break;
+      if (lparam == 0 && OnDialogKey(LOWORD(wparam))) return 0;
       if (Control* control = lparam ? Control::FromWindow(reinterpret_cast<HWND>(lparam)) : nullptr) {
         control->OnCommand(HIWORD(wparam));
         return 0;
@@ -195,6 +199,29 @@ void Form::OnSettingChange(WPARAM wparam) {
   RECT window{};
   ::GetWindowRect(hwnd(), &window);
   Relayout(dpi_, {window.left, window.top});
+}
+
+// IsDialogMessageW turns Escape into IDCANCEL, and Enter on a button that
+// is not the default one into IDOK, neither from a control: the form has
+// neither a Cancel nor an OK button.
+bool Form::OnDialogKey(WORD command) {
+  switch (command) {
+    case IDCANCEL:
+      // Like the close box, but only for a form on screen: the hidden main
+      // form is in the foreground after its menu, and a stray Escape must
+      // not end the program.
+      if (::IsWindowVisible(hwnd())) Unload();
+      return true;
+    case IDOK:
+      if (const HWND focus = ::GetFocus();
+          ::IsChild(hwnd(), focus) &&
+          (::SendMessageW(focus, WM_GETDLGCODE, 0, 0) & DLGC_UNDEFPUSHBUTTON) != 0) {
+        ::SendMessageW(focus, BM_CLICK, 0, 0);
+      }
+      return true;
+    default:
+      return false;
+  }
 }
 
 void Form::RememberFocus() {

@@ -106,6 +106,9 @@ class Form {
   LRESULT OnDpiChanged(WPARAM wparam, LPARAM lparam);
   void OnSettingChange(WPARAM wparam);
   void OnNcDestroy(HWND window);
+  // Escape closes the form and Enter presses the focused button; true when
+  // `command` was one of those keys.
+  bool OnDialogKey(WORD command);
   // Like a dialog box, the form gives the focus back to the control that had
   // it when the form was last deactivated, or to its first tab stop.
   void RememberFocus();
