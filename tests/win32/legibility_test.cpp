@@ -2,7 +2,7 @@
 // whatever fonts the Wine prefix holds, at whatever DPI it runs and whatever
 // its message font: tests/win32/legibility_test.sh runs these cases at
 // several DPIs, in a prefix with Wine's fonts and in one without them, and
-// with a wide message font of 8, 9 and 13.5 pt.
+// with a wide message font of 8, 9, 13.5 and 30 pt.
 #include "tests/win32/forms_fixture.h"
 
 #include <set>
@@ -145,10 +145,12 @@ TEST_F(LegibilityTest, KeyLabels_AtThisDpi_StayBoldInTheirFace) {
     if (text.size() < 2 || text.size() > 3 || text[0] != L'F') continue;
     const Drawn drawn = DrawnIn(control, FontOf(control), text);
     EXPECT_GE(drawn.weight, FW_BOLD) << Narrow(text);
-    // The raster MS Sans Serif has 8.25 pt at 96 and 144 dpi; elsewhere the
-    // next face of the chain stands in.
+    // The raster MS Sans Serif has 8.25 pt at 96 and 144 dpi; elsewhere, and
+    // grown with the text, the next face of the chain stands in.
     const UINT dpi = WindowDpi(form.hwnd());
-    if (FaceInstalled(L"MS Sans Serif") && (dpi == 96 || dpi == 144)) {
+    const LayoutScale scale = ExpectedLayoutScale(form.hwnd(), {3375, 3015});
+    if (FaceInstalled(L"MS Sans Serif") && (dpi == 96 || dpi == 144) &&
+        scale.numerator == scale.denominator) {
       EXPECT_EQ(drawn.face, L"MS Sans Serif") << Narrow(text);
     }
   }
@@ -179,9 +181,10 @@ TEST_F(LegibilityTest, AboutBoxTitle_AtThisDpi_KeepsItsSize) {
   about.Load();
   const HWND title = ::GetWindow(about.hwnd(), GW_CHILD);
   const Drawn drawn = DrawnIn(title, FontOf(title), TextOf(title));
-  // 13.5 points.
-  EXPECT_NEAR(drawn.character_height, ::MulDiv(135, static_cast<int>(WindowDpi(about.hwnd())), 720),
-              1)
+  // 13.5 points, grown with the layout.
+  const LayoutScale scale = ExpectedLayoutScale(about.hwnd(), {6015, 5490});
+  EXPECT_NEAR(drawn.character_height,
+              13.5 * scale.numerator / scale.denominator * WindowDpi(about.hwnd()) / 72, 1)
       << Narrow(drawn.face);
   about.Unload();
 }

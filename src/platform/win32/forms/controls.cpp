@@ -55,8 +55,12 @@ void Control::Layout(const LayoutContext& context) {
   }
   UniqueFont own;
   if (font_spec_) {
-    own = room ? CreateFittingFont(*font_spec_, dpi, {text, fits_also_}, *room)
-               : CreateNamedFont(*font_spec_, dpi);
+    // A named font grows with the layout, so that the form is its design
+    // enlarged and no text stays at the size the user enlarged text from.
+    FontSpec grown = *font_spec_;
+    grown.points = grown.points * context.scale.numerator / context.scale.denominator;
+    own = room ? CreateFittingFont(grown, dpi, {text, fits_also_}, *room)
+               : CreateNamedFont(grown, dpi);
   } else if (room && !TextsFit(context.default_font, {text, fits_also_}, *room)) {
     own = CreateFittingMessageFont(dpi, {text, fits_also_}, *room);
   }
