@@ -55,12 +55,8 @@ void Control::Layout(const LayoutContext& context) {
   }
   UniqueFont own;
   if (font_spec_) {
-    // A named font grows with the layout, so that the form is its design
-    // enlarged and no text stays at the size the user enlarged text from.
-    FontSpec grown = *font_spec_;
-    grown.points = grown.points * context.scale.numerator / context.scale.denominator;
-    own = room ? CreateFittingFont(grown, dpi, {text, fits_also_}, *room)
-               : CreateNamedFont(grown, dpi);
+    own = room ? CreateFittingFont(*font_spec_, dpi, context.scale, {text, fits_also_}, *room)
+               : CreateNamedFont(*font_spec_, dpi, context.scale);
   } else if (room && !TextsFit(context.default_font, {text, fits_also_}, *room)) {
     own = CreateFittingMessageFont(dpi, {text, fits_also_}, *room);
   }
