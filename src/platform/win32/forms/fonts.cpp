@@ -45,12 +45,6 @@ LONG GrownPixels(const FontSpec& wanted, UINT dpi, LayoutScale scale) {
   return CharacterPixels(wanted.points * scale.numerator / scale.denominator, dpi);
 }
 
-// How far the drawn character height may be from the one asked. A raster
-// face's nearest size, a pixel off, stands for the size a layout names; a
-// font grown with the text must grow, even by one pixel (from 8 to 9 pt), so
-// it takes a face of its exact size.
-LONG HeightSlack(LayoutScale scale) { return scale.numerator == scale.denominator ? 1 : 0; }
-
 UniqueFont CreateFace(const FontSpec& wanted, std::wstring_view face, LONG pixels, UINT dpi) {
   LOGFONTW font = MessageFont(dpi);
   if (!face.empty()) {
@@ -88,14 +82,19 @@ class ScreenWithFont {
   HGDIOBJ old_font_;
 };
 
-// Whether the font drawn is of the asked character height, within `slack`
-// pixels. A raster face such as MS Sans Serif comes in a few sizes only, and
-// the system gives the nearest one, which at a high DPI may be far smaller
-// than asked.
-bool HasHeight(HFONT font, LONG pixels, LONG slack) {
+// Whether the font drawn serves for the asked character height. A raster
+// face such as MS Sans Serif comes in a few sizes only: the system gives the
+// nearest one, which at a high DPI may be far smaller than asked, or
+// stretches one to a multiple of its size, drawn coarse (under Wine, as small
+// letters spread apart). At the size a layout names, a raster size a pixel
+// off stands for it; a font grown with the text must grow, even by one pixel
+// (from 8 to 9 pt), so it takes an outline face of its exact size.
+bool Serves(HFONT font, LONG pixels, LayoutScale scale) {
   TEXTMETRICW metrics{};
   ::GetTextMetricsW(ScreenWithFont(font).dc(), &metrics);
-  return std::abs(metrics.tmHeight - metrics.tmInternalLeading - pixels) <= slack;
+  const LONG off = std::abs(metrics.tmHeight - metrics.tmInternalLeading - pixels);
+  if (scale.numerator == scale.denominator) return off <= 1;
+  return off == 0 && (metrics.tmPitchAndFamily & TMPF_VECTOR) != 0;
 }
 
 }  // namespace
@@ -120,7 +119,7 @@ UniqueFont CreateNamedFont(const FontSpec& wanted, UINT dpi, LayoutScale scale) 
   UniqueFont font;
   for (std::wstring_view face : InstalledFaces(wanted.face)) {
     font = CreateFace(wanted, face, pixels, dpi);
-    if (HasHeight(font.get(), pixels, HeightSlack(scale))) break;
+    if (Serves(font.get(), pixels, scale)) break;
   }
   return font;
 }
@@ -134,9 +133,7 @@ UniqueFont CreateFittingFont(const FontSpec& wanted, UINT dpi, LayoutScale scale
   do {
     for (std::wstring_view face : faces) {
       font = CreateFace(wanted, face, pixels, dpi);
-      if (HasHeight(font.get(), pixels, HeightSlack(scale)) && TextsFit(font.get(), texts, box)) {
-        return font;
-      }
+      if (Serves(font.get(), pixels, scale) && TextsFit(font.get(), texts, box)) return font;
     }
   } while (--pixels >= smallest);
   return font;
