@@ -102,7 +102,7 @@ RECT ClientRectOf(HWND control) {
 // Within a pixel of the twips at the form's DPI, grown by the layout's scale.
 void ExpectLayout(HWND form, SIZE client_twips, const std::vector<Expected>& expected) {
   const UINT dpi = WindowDpi(form);
-  const LayoutScale scale = ExpectedLayoutScale();
+  const LayoutScale scale = ExpectedLayoutScale(form, client_twips);
   const auto expect_within_a_pixel = [&](LONG pixels, int twips, const std::wstring& what) {
     const double wanted = static_cast<double>(twips) * dpi * scale.numerator /
                           (1440.0 * scale.denominator);

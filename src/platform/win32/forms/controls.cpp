@@ -65,8 +65,8 @@ void Control::Layout(const LayoutContext& context) {
   }
   UniqueFont own;
   if (font_spec_) {
-    own = room ? CreateFittingFont(*font_spec_, dpi, {text, fits_also_}, *room)
-               : CreateNamedFont(*font_spec_, dpi);
+    own = room ? CreateFittingFont(*font_spec_, dpi, context.scale, {text, fits_also_}, *room)
+               : CreateNamedFont(*font_spec_, dpi, context.scale);
   } else if (room && !TextsFit(context.default_font, {text, fits_also_}, *room)) {
     own = CreateFittingMessageFont(dpi, {text, fits_also_}, *room);
   }
