@@ -22,7 +22,7 @@ void Configuration::PassCountLostFocus() {
   state_.PassCount = pass_count;
 }
 
-void Configuration::BoxMouseDown(int box) {
+void Configuration::BoxPressed(int box) {
   for (int other = 1; other <= kKeyBoxCount; ++other) {
     if (other != box) view_.SetBoxTicked(other, false);
   }

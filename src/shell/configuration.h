@@ -34,9 +34,9 @@ class Configuration {
   void Load();
   // The box shows, and PassCount takes, the value that its text puts in force.
   void PassCountLostFocus();
-  // A button goes down on box `box`: every other box is cleared, before the
-  // click toggles this one.
-  void BoxMouseDown(int box);
+  // A mouse button or the space bar goes down on box `box`: every other box
+  // is cleared, before the click or the key toggles this one.
+  void BoxPressed(int box);
   // Whoever closes the dialog stores both settings.
   void QueryUnload();
 

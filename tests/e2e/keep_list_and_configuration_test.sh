@@ -27,9 +27,12 @@ list_is() {
   controls=$(controls_of "$1")
   [ -n "$controls" ] && [ "$(awk -F'\t' '$1 == "item" { print $2 }' <<< "$controls")" = "$2" ]
 }
-# The first twelve controls are the key boxes, F1 then F12 down to F2.
-boxes_are() { [ "$(controls_of "$CONFIGURATION" | head -12 | awk '{ printf "%s", $2 }')" = "$1" ]; }
-readonly ONLY_F9=000010000000
+# The key boxes, F1 to F12: the buttons named after a key.
+boxes_are() {
+  [ "$(controls_of "$CONFIGURATION" | awk -F'\t' '$1 ~ /^Button / && $2 ~ /^F[0-9]+$/ {
+         split($1, f, " "); printf "%s", f[2] }')" = "$1" ]
+}
+readonly ONLY_F9=000000001000
 duration_is() { [ "$(controls_of "$CONFIGURATION" | awk -F'\t' '$1 ~ /^Edit / { print $2 }')" = "$1" ]; }
 # Clicks the middle of the n-th control (from 1, in the order listed).
 click_control() {
@@ -38,7 +41,7 @@ click_control() {
   [ -n "${bottom:-}" ] || fail "no control $2 in $1"
   xdotool mousemove $(((left + right) / 2)) $(((top + bottom) / 2)) click 1
 }
-readonly CLEAR_BUTTON=3 F5_BOX=9
+readonly CLEAR_BUTTON=5 F5_BOX=11
 
 # Points at the middle of a helper window's title bar and presses the key.
 press_over_title() {
@@ -54,7 +57,7 @@ type_duration() {
   xdotool key End BackSpace BackSpace BackSpace BackSpace
   xdotool type "$1"
 }
-readonly DURATION_BOX=13
+readonly DURATION_BOX=28
 
 run_and_wait() {
   tray_double_click
@@ -101,12 +104,12 @@ duration_is 10 || fail "the dialog does not show 10"
 boxes_are "$ONLY_F9" || fail "the dialog does not tick F9 alone"
 type_duration 2
 click_control "$CONFIGURATION" "$F5_BOX"
-wait_for "F5 ticked alone" 3 boxes_are 000000001000
+wait_for "F5 ticked alone" 3 boxes_are 000010000000
 duration_is 2 || fail "the box did not show the value in force"
 open_from_menu "$ITEM_CONFIGURATION"
 wait_for "the menu to close" 10 menu_closed
 [ "$(count_windows '' VelmoraForm "$CONFIGURATION")" -eq 1 ] || fail "a second dialog"
-boxes_are 000000001000 && duration_is 2 || fail "choosing Configuration again reset the dialog"
+boxes_are 000010000000 && duration_is 2 || fail "choosing Configuration again reset the dialog"
 click_close_box "$CONFIGURATION"
 wait_for "the dialog to close" 10 window_gone "$CONFIGURATION"
 

@@ -80,10 +80,10 @@ TEST_F(ConfigurationTest, LeavingTheBoxStoresAndShowsTheValueInForce) {
 TEST_F(ConfigurationTest, ButtonDownClearsEveryOtherBox) {
   dialog.Load();  // F9 ticked
   view.ticked.at(12) = true;
-  dialog.BoxMouseDown(5);
+  dialog.BoxPressed(5);
   EXPECT_TRUE(view.Ticked().empty());
   view.ticked.at(5) = true;  // the click's own toggle
-  dialog.BoxMouseDown(5);
+  dialog.BoxPressed(5);
   EXPECT_EQ(view.Ticked(), std::vector<int>{5});
 }
 
@@ -101,7 +101,7 @@ TEST_F(ConfigurationTest, ClosingStoresBothSettings) {
 TEST_F(ConfigurationTest, ClosingWithNoBoxTickedGivesF9) {
   state.CaptureKey = 112;
   dialog.Load();
-  dialog.BoxMouseDown(1);
+  dialog.BoxPressed(1);
   view.ticked.at(1) = false;  // the click cleared the only ticked box
   dialog.QueryUnload();
   EXPECT_EQ(state.CaptureKey, 120);

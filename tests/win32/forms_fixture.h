@@ -33,16 +33,27 @@ inline RECT PlaceOf(HWND control) {
   return rect;
 }
 
-// How much the layouts should grow with the message font: 1 unless the
-// legibility runs, which set that font, say otherwise ("18/11").
-inline LayoutScale ExpectedLayoutScale() {
+// How much the form of `client_twips` should grow with the message font: 1
+// unless the legibility runs, which set that font, say otherwise ("18/11"),
+// and no more than its monitor's work area holds with the window's frame.
+inline LayoutScale ExpectedLayoutScale(HWND form, SIZE client_twips) {
   LayoutScale scale;
   const char* given = std::getenv("VELMORA_LAYOUT_SCALE");
   if (given != nullptr &&
       std::sscanf(given, "%d/%d", &scale.numerator, &scale.denominator) != 2) {
     ADD_FAILURE() << "VELMORA_LAYOUT_SCALE is not a ratio: " << given;
   }
-  return scale;
+  RECT window{};
+  RECT client{};
+  ::GetWindowRect(form, &window);
+  ::GetClientRect(form, &client);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof(monitor);
+  ::GetMonitorInfoW(::MonitorFromWindow(form, MONITOR_DEFAULTTONEAREST), &monitor);
+  const RECT& work = monitor.rcWork;
+  const SIZE room{work.right - work.left - (window.right - window.left - client.right),
+                  work.bottom - work.top - (window.bottom - window.top - client.bottom)};
+  return ScaleToFit(scale, client_twips, WindowDpi(form), room);
 }
 
 class FormsTest : public ::testing::Test {

@@ -6,11 +6,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/win32/win32_event_pump.h"
 #include "shell/win32/form4.h"
 #include "shell/win32/resource_ids.h"
 #include "tests/win32/forms_fixture.h"
@@ -128,6 +130,21 @@ TEST_F(FormsLayerTest, TheCloseBoxUnloadsTheForm) {
 
   EXPECT_FALSE(form.IsLoaded());
   EXPECT_EQ(form.query_unloads, 1);
+}
+
+// The about box, which holds nothing that takes the focus, closes on Escape;
+// the hidden main form, in the foreground after its menu, does not.
+TEST_F(FormsLayerTest, EscapeClosesAShownFormOnly) {
+  for (const bool shown : {true, false}) {
+    SCOPED_TRACE(shown ? "shown" : "hidden");
+    Form4 form(runtime);
+    form.Load();
+    if (shown) form.Show();
+    MSG escape{form.hwnd(), WM_KEYDOWN, VK_ESCAPE, 1, 0, {}};
+    EXPECT_TRUE(HandleDialogKeys(escape));
+    EXPECT_EQ(form.IsLoaded(), !shown);
+    form.Unload();
+  }
 }
 
 TEST_F(FormsLayerTest, UnloadDestroysTheFormWithItsHandleAndTakesNoSecondLostFocus) {
@@ -280,17 +297,71 @@ TEST_F(FormsLayerTest, OpenForm_FollowsTheMessageFontAndTheDpi) {
   }
   EXPECT_EQ(label_left(), TwipsToPixels(120, dpi));
 
-  // Moved to a monitor at 150 %: where the system says, at the layout's own
-  // size for that DPI.
-  RECT suggested{40, 30, 500, 400};
+  // Moved to a monitor at 150 %: asked first, the form answers the layout's
+  // own size for that DPI, then takes the rectangle the system suggests.
+  SIZE size{};
+  EXPECT_TRUE(
+      ::SendMessageW(form.hwnd(), WM_GETDPISCALEDSIZE, 144, reinterpret_cast<LPARAM>(&size)));
+  EXPECT_EQ(size.cx, WindowSizeForClient({TwipsToPixels(6015, 144), TwipsToPixels(5490, 144)},
+                                         WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 0, 144).cx);
+  RECT suggested{40, 30, 40 + size.cx, 30 + size.cy};
   ::SendMessageW(form.hwnd(), WM_DPICHANGED, MAKEWPARAM(144, 144),
                  reinterpret_cast<LPARAM>(&suggested));
   RECT window{};
   ::GetWindowRect(form.hwnd(), &window);
-  EXPECT_EQ(window.left, 40);
-  EXPECT_EQ(window.top, 30);
+  EXPECT_TRUE(::EqualRect(&window, &suggested));
   EXPECT_EQ(label_left(), TwipsToPixels(120, 144));
   form.Unload();
+}
+
+// A relayout leaves a minimized form minimized and a maximized one over its
+// work area; restored, each has the new size, inside the work area.
+TEST_F(FormsLayerTest, MinimizedOrMaximizedForm_FollowsTheMessageFontInItsState) {
+  RECT work{};
+  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  for (const int state : {SW_MINIMIZE, SW_MAXIMIZE}) {
+    CountingForm form(runtime);
+    form.Load();
+    form.Show();
+    ::ShowWindow(form.hwnd(), state);
+    const MessageFontHeight larger(form.hwnd(), -18);
+    RECT window{};
+    RECT both{};
+    ::GetWindowRect(form.hwnd(), &window);
+    ::IntersectRect(&both, &window, &work);
+    EXPECT_TRUE(state == SW_MINIMIZE ? ::IsIconic(form.hwnd())
+                                     : ::IsZoomed(form.hwnd()) && ::EqualRect(&both, &work))
+        << state;
+    ::ShowWindow(form.hwnd(), SW_RESTORE);
+    ::GetWindowRect(form.hwnd(), &window);
+    ::IntersectRect(&both, &window, &work);
+    EXPECT_TRUE(::EqualRect(&both, &window)) << state;
+    ::GetClientRect(form.hwnd(), &window);
+    EXPECT_EQ(window.right, TwipsToPixels(6015, kDefaultDpi, {18, 11})) << state;
+    EXPECT_EQ(window.bottom, TwipsToPixels(5490, kDefaultDpi, {18, 11})) << state;
+    form.Unload();
+  }
+}
+
+// A form grows with the text as far as its monitor has room, to the pixel,
+// and never shrinks below the size it was drawn at.
+TEST(ScaleToFitTest, GrowsAsFarAsTheRoomHolds) {
+  struct Case {
+    SIZE twips;
+    UINT dpi;
+    LayoutScale wanted;
+    SIZE room, client;  // pixels
+  } const cases[] = {
+      {{6015, 5490}, 96, {40, 11}, {1018, 743}, {814, 743}},      // as tall as the room
+      {{6006, 1500}, 96, {40, 11}, {800, 2000}, {800, 200}},      // 400.4 px at 1
+      {{6015, 5490}, 144, {41, 17}, {1900, 1000}, {1096, 1000}},  // 225 %, 1080p
+      {{6015, 5490}, 96, {40, 11}, {300, 300}, {401, 366}},       // never below 1
+  };
+  for (const Case& test : cases) {
+    const LayoutScale scale = ScaleToFit(test.wanted, test.twips, test.dpi, test.room);
+    EXPECT_EQ(TwipsToPixels(test.twips.cx, test.dpi, scale), test.client.cx) << test.room.cx;
+    EXPECT_EQ(TwipsToPixels(test.twips.cy, test.dpi, scale), test.client.cy) << test.room.cx;
+  }
 }
 
 TEST_F(FormsLayerTest, AboutBoxIsAnOrdinaryFixedWindowWithItsRedTitle) {
@@ -308,7 +379,7 @@ TEST_F(FormsLayerTest, AboutBoxIsAnOrdinaryFixedWindowWithItsRedTitle) {
   ::GetClientRect(window, &client);
   const RECT place = PlaceOf(label);
 
-  const LayoutScale scale = ExpectedLayoutScale();
+  const LayoutScale scale = ExpectedLayoutScale(window, {6015, 5490});
   EXPECT_EQ(client.right, TwipsToPixels(6015, dpi, scale));
   EXPECT_EQ(client.bottom, TwipsToPixels(5490, dpi, scale));
   EXPECT_EQ(place.left, TwipsToPixels(2040, dpi, scale));
@@ -329,8 +400,9 @@ TEST_F(FormsLayerTest, AboutBoxIsAnOrdinaryFixedWindowWithItsRedTitle) {
   EXPECT_EQ(TextOf(label), L"VELMORA");
   EXPECT_TRUE(font.lfUnderline);
   EXPECT_EQ(font.lfWeight, FW_NORMAL);
-  // 13.5 points at the window's DPI: 18 pixels at 96 dpi.
-  EXPECT_EQ(font.lfHeight, -MulDiv(135, static_cast<int>(WindowDpi(window)), 720));
+  // 13.5 points at the window's DPI (18 pixels at 96 dpi), grown with the
+  // layout.
+  EXPECT_EQ(font.lfHeight, -std::lround(13.5 * scale.numerator / scale.denominator * dpi / 72));
   about.Unload();
 }
 

@@ -1,28 +1,37 @@
 // The keep-list window and the configuration dialog as real windows: where
-// their controls lie, what they show, and how the dialog's controls reach
-// the settings through the mouse and the keyboard.
+// their controls lie, what they show, what a screen reader calls them, and
+// how the controls reach the settings through the mouse and the keyboard.
 #include "tests/win32/forms_fixture.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <map>
+#include <initializer_list>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "keeplist/win32/form2.h"
 #include "shell/win32/form3.h"
+#include "shell/win32/form4.h"
 #include "state/module1.h"
 
 namespace velmora::win32 {
 namespace {
 
+// One control of a form's table, in z-order.
 struct Expected {
   const wchar_t* window_class;
   std::wstring text;
   // No width and height for a label sized to its text.
   TwipsRect twips;
+  // What a screen reader reads.
+  std::wstring name = {};
+  // The control's place in the Tab order, from 1; 0 when Tab passes it by.
+  int tab = 0;
 };
 
 std::wstring ClassOf(HWND window) {
@@ -42,6 +51,47 @@ std::vector<HWND> ControlsOf(HWND form) {
   return controls;
 }
 
+// The name that the system's accessibility proxy gives a control: its own
+// text, but for an edit or list box, which have none to show, the text of
+// the label just before it in z-order.
+std::wstring ProxyName(HWND control) {
+  const std::wstring kind = ClassOf(control);
+  if (kind != L"edit" && kind != L"listbox") return TextOf(control);
+  const HWND before = ::GetWindow(control, GW_HWNDPREV);
+  return before != nullptr && ClassOf(before) == L"static" ? TextOf(before) : std::wstring();
+}
+
+// Posts a key to the focused control as the keyboard would, with Shift up
+// or down, and lets the message loop's dialog keys take it.
+void PressKey(EventPump& pump, WORD key, bool shift = false) {
+  BYTE keys[256] = {};
+  ::GetKeyboardState(keys);
+  keys[VK_SHIFT] = shift ? 0x80 : 0;
+  ::SetKeyboardState(keys);
+  const HWND focus = ::GetFocus();
+  ::PostMessageW(focus, WM_KEYDOWN, key, 1);
+  ::PostMessageW(focus, WM_KEYUP, key, 1 | (1u << 30) | (1u << 31));
+  pump.DoEvents();
+  keys[VK_SHIFT] = 0;
+  ::SetKeyboardState(keys);
+}
+
+// The shown form's controls have the table's names, the focus is on the
+// first place of the Tab order, and Tab goes once round it.
+void ExpectNamesAndTabOrder(HWND form, const std::vector<Expected>& expected, EventPump& pump) {
+  const std::vector<HWND> controls = ControlsOf(form);
+  ASSERT_EQ(controls.size(), expected.size());
+  std::map<int, HWND> by_tab;
+  for (std::size_t i = 0; i < controls.size(); ++i) {
+    EXPECT_EQ(ProxyName(controls[i]), expected[i].name) << i;
+    if (expected[i].tab != 0) by_tab[expected[i].tab] = controls[i];
+  }
+  for (int place = 0; place <= static_cast<int>(by_tab.size()); ++place) {
+    EXPECT_EQ(::GetFocus(), by_tab[place % static_cast<int>(by_tab.size()) + 1]) << place;
+    PressKey(pump, VK_TAB);
+  }
+}
+
 RECT ClientRectOf(HWND control) {
   RECT rect{};
   ::GetWindowRect(control, &rect);
@@ -52,7 +102,7 @@ RECT ClientRectOf(HWND control) {
 // Within a pixel of the twips at the form's DPI, grown by the layout's scale.
 void ExpectLayout(HWND form, SIZE client_twips, const std::vector<Expected>& expected) {
   const UINT dpi = WindowDpi(form);
-  const LayoutScale scale = ExpectedLayoutScale();
+  const LayoutScale scale = ExpectedLayoutScale(form, client_twips);
   const auto expect_within_a_pixel = [&](LONG pixels, int twips, const std::wstring& what) {
     const double wanted = static_cast<double>(twips) * dpi * scale.numerator /
                           (1440.0 * scale.denominator);
@@ -110,18 +160,23 @@ LOGFONTW FontOf(HWND control) {
 
 TwipsRect InFrame(TwipsRect rect) { return {240 + rect.left, 120 + rect.top, rect.width, rect.height}; }
 
+// With the capture key F5.
+std::vector<Expected> KeepListTable() {
+  const std::wstring first_line = L"Positionnez la souris sur le titre de la fenêtre de navigation à";
+  const std::wstring second_line = L"conserver et appuyez sur la touche F5";
+  return {{L"static", first_line, {120, 120, 4575, 375}, first_line},
+          {L"static", second_line, {120, 360, 4575, 375}, second_line},
+          {L"listbox", L"", {360, 1080, 4095, 1815}, second_line, 1},
+          {L"button", L"Rafraîchir la liste", {480, 3000, 1575, 375}, L"Rafraîchir la liste", 2},
+          {L"button", L"Effacer la liste", {2760, 3000, 1575, 375}, L"Effacer la liste", 3},
+          {L"button", L"", {120, 840, 4575, 2775}}};
+}
+
 TEST_F(FormsTest, KeepListWindow_Layout_MatchesTwipsWithinAPixel) {
   state_.CaptureKey = 116;  // F5
   Form2 form(runtime_, state_, desktop_);
   form.Load();
-  ExpectLayout(form.hwnd(), {4860, 3705},
-               {{L"listbox", L"", {360, 1080, 4095, 1815}},
-                {L"button", L"Rafraîchir la liste", {480, 3000, 1575, 375}},
-                {L"button", L"Effacer la liste", {2760, 3000, 1575, 375}},
-                {L"button", L"", {120, 840, 4575, 2775}},
-                {L"static", L"Positionnez la souris sur le titre de la fenêtre de navigation à",
-                 {120, 120, 4575, 375}},
-                {L"static", L"conserver et appuyez sur la touche F5", {120, 360, 4575, 375}}});
+  ExpectLayout(form.hwnd(), {4860, 3705}, KeepListTable());
   EXPECT_EQ(TextOf(form.hwnd()), L"A conserver... (F5)");
   const DWORD style = static_cast<DWORD>(::GetWindowLongW(form.hwnd(), GWL_STYLE));
   EXPECT_EQ(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX),
@@ -132,6 +187,14 @@ TEST_F(FormsTest, KeepListWindow_Layout_MatchesTwipsWithinAPixel) {
   ASSERT_EQ(tips.size(), 1u);
   EXPECT_EQ(tips.begin()->first, form.List().hwnd());
   EXPECT_EQ(tips.begin()->second, L"Positionner la souris sur le titre de la f");
+}
+
+TEST_F(FormsTest, KeepListWindow_NamesAndTabOrder_AsTheTableSays) {
+  state_.CaptureKey = 116;  // F5
+  Form2 form(runtime_, state_, desktop_);
+  form.Load();
+  form.Show();
+  ExpectNamesAndTabOrder(form.hwnd(), KeepListTable(), pump_);
 }
 
 TEST_F(FormsTest, KeepListWindow_TitlesInAnyScript_ShowUnchangedAndInOrder) {
@@ -179,13 +242,71 @@ TEST_F(FormsTest, KeepListWindow_RefreshButton_DropsAClosedWindow) {
   ASSERT_EQ(form.List().Count(), 2);
 
   closing.Close();
-  const HWND refresh = ControlsOf(form.hwnd())[1];
+  const HWND refresh = ControlsOf(form.hwnd())[3];
   ASSERT_EQ(TextOf(refresh), L"Rafraîchir la liste");
   ::SendMessageW(refresh, BM_CLICK, 0, 0);
 
   ASSERT_EQ(form.List().Count(), 1);
   EXPECT_EQ(form.List().Item(0), L"Ouverte");
   EXPECT_EQ(state_.keep.KeepSlots[1].handle, 0);
+}
+
+// Windows' IsDialogMessageW sends a window that is not a dialog box IDOK
+// for Enter on a push button that it never made the default one.
+TEST_F(FormsTest, KeepListWindow_Enter_PressesTheFocusedButton) {
+  BrowserWindow kept(L"Gardée");
+  state_.keep.KeepSlots[0].handle = kept.handle();
+  Form2 form(runtime_, state_, desktop_);
+  form.Load();
+  form.Show();
+  ::SetFocus(ControlsOf(form.hwnd())[4]);  // "Effacer la liste"
+  PressKey(pump_, VK_RETURN);
+  EXPECT_EQ(form.List().Count(), 0);
+}
+
+// The form's client area as shown, row by row.
+std::vector<COLORREF> PixelsShown(HWND form) {
+  RECT client{};
+  ::GetClientRect(form, &client);
+  const HDC dc = ::GetDC(form);
+  std::vector<COLORREF> pixels;
+  for (int y = 0; y < client.bottom; ++y) {
+    for (int x = 0; x < client.right; ++x) pixels.push_back(::GetPixel(dc, x, y));
+  }
+  ::ReleaseDC(form, dc);
+  return pixels;
+}
+
+// Under a contrast scheme, light on black, each form shows the scheme's
+// colours alone, on its background. Wine cannot switch high contrast on,
+// which gives the about box's red title the scheme's text colour: here the
+// title stays red.
+TEST_F(FormsTest, ContrastScheme_FormsDrawInTheSchemesColoursOnly) {
+  constexpr COLORREF kBlack = RGB(0, 0, 0);
+  constexpr COLORREF kWhite = RGB(255, 255, 255);
+  constexpr std::array<int, 8> kElements{COLOR_BTNFACE,    COLOR_WINDOW,     COLOR_BTNTEXT,
+                                         COLOR_WINDOWTEXT, COLOR_BTNSHADOW,  COLOR_BTNHIGHLIGHT,
+                                         COLOR_3DDKSHADOW, COLOR_3DLIGHT};
+  constexpr std::array<COLORREF, 8> kScheme{kBlack, kBlack, kWhite, kWhite,
+                                            kWhite, kWhite, kWhite, kWhite};
+  std::array<COLORREF, 8> saved{};
+  std::transform(kElements.begin(), kElements.end(), saved.begin(), ::GetSysColor);
+  ::SetSysColors(8, kElements.data(), kScheme.data());
+  Form2 keep_list(runtime_, state_, desktop_);
+  Form3 configuration(runtime_, state_);
+  Form4 about(runtime_);
+  for (Form* form : std::initializer_list<Form*>{&keep_list, &configuration, &about}) {
+    form->Load();
+    form->Show();
+    ::UpdateWindow(form->hwnd());
+    const std::vector<COLORREF> pixels = PixelsShown(form->hwnd());
+    std::set<COLORREF> shown(pixels.begin(), pixels.end());
+    if (form == &about) std::erase_if(shown, [](COLORREF c) { return c != 0 && c <= 0xFF; });
+    EXPECT_EQ(pixels.front(), kBlack) << "the background of " << Utf8Text(TextOf(form->hwnd()));
+    EXPECT_EQ(shown, (form == &about ? std::set{kBlack} : std::set{kBlack, kWhite}));
+    form->Unload();
+  }
+  ::SetSysColors(8, kElements.data(), saved.data());
 }
 
 std::vector<Expected> ConfigurationLayout() {
@@ -197,32 +318,31 @@ std::vector<Expected> ConfigurationLayout() {
                       {630, 960, 1395},   {630, 960, 1620},   {630, 960, 1845},
                       {1530, 1935, 720},  {1530, 1935, 945},  {1530, 1935, 1170},
                       {1530, 1935, 1395}, {1530, 1935, 1620}, {1530, 1935, 1845}};
-  const auto box = [&](int index) {
-    const Key& key = keys[index - 1];
-    return Expected{L"button", L"", InFrame({key.left_of_box, key.top, 195, 195})};
-  };
-  std::vector<Expected> layout{box(1)};
-  for (int index = 12; index >= 2; --index) layout.push_back(box(index));
-  layout.push_back({L"edit", L"10", {2520, 2400, 495, 285}});
-  layout.push_back({L"static", L"Définir la touche capture", InFrame({405, 270, 0, 0})});
+  std::vector<Expected> layout{{L"static", L"Définir la touche capture",
+                                 InFrame({405, 270, 0, 0}), L"Définir la touche capture"}};
   for (int index = 1; index <= 12; ++index) {
     const Key& key = keys[index - 1];
-    layout.push_back({L"static", L"F" + std::to_wstring(index),
-                      InFrame({key.left_of_label, key.top, 0, 0})});
+    const std::wstring name = L"F" + std::to_wstring(index);
+    layout.push_back({L"static", name, InFrame({key.left_of_label, key.top, 0, 0}), name});
+    // The box draws no text: its text is its name alone.
+    layout.push_back(
+        {L"button", name, InFrame({key.left_of_box, key.top, 195, 195}), name, index});
   }
   layout.push_back({L"static", L"", InFrame({0, 2160, 2940, 15})});
-  layout.push_back({L"static", L"Durée du traitement  :", InFrame({600, 2280, 1680, 255})});
+  layout.push_back({L"static", L"Durée du traitement  :", InFrame({600, 2280, 1680, 255}),
+                    L"Durée du traitement  :"});
+  layout.push_back({L"edit", L"10", {2520, 2400, 495, 285}, L"Durée du traitement  :", 13});
   layout.push_back({L"button", L"", {240, 120, 2940, 2715}});
   return layout;
 }
 
 // Positions in ControlsOf(form) of the configuration dialog.
-constexpr std::size_t kText1 = 12;
-constexpr std::size_t kHeading = 13;
-constexpr std::size_t kFirstKeyLabel = 14;
-constexpr std::size_t kLine1 = 26;
-constexpr std::size_t kLabel1 = 27;
-std::size_t BoxPosition(int box) { return box == 1 ? 0 : static_cast<std::size_t>(13 - box); }
+constexpr std::size_t kHeading = 0;
+constexpr std::size_t kLine1 = 25;
+constexpr std::size_t kLabel1 = 26;
+constexpr std::size_t kText1 = 27;
+std::size_t BoxPosition(int box) { return static_cast<std::size_t>(2 * box); }
+std::size_t KeyLabelPosition(int box) { return static_cast<std::size_t>(2 * box - 1); }
 
 TEST_F(FormsTest, ConfigurationDialog_Layout_MatchesTwipsWithinAPixel) {
   Form3 form(runtime_, state_);
@@ -251,8 +371,8 @@ TEST_F(FormsTest, ConfigurationDialog_Fonts_AsLaidOut) {
     LONG height;  // pixels at 96 dpi
     LONG weight;
   } const cases[] = {{kHeading, -13, FW_NORMAL},          // 9.75 pt
-                     {kFirstKeyLabel, -11, FW_BOLD},      // F1, 8.25 pt
-                     {kFirstKeyLabel + 11, -11, FW_BOLD},  // F12
+                     {KeyLabelPosition(1), -11, FW_BOLD},  // F1, 8.25 pt
+                     {KeyLabelPosition(12), -11, FW_BOLD},  // F12
                      {kLabel1, -11, FW_NORMAL}};
   for (const Case& test : cases) {
     const LOGFONTW font = FontOf(controls[test.position]);
@@ -283,12 +403,6 @@ class ConfigurationDialogTest : public FormsTest {
   void Press(HWND box, UINT down, UINT up, bool released_outside) {
     ::SendMessageW(box, down, 0, MAKELPARAM(5, 5));
     ::SendMessageW(box, up, 0, released_outside ? MAKELPARAM(200, 200) : MAKELPARAM(5, 5));
-  }
-  void Key(WORD key) {
-    const HWND focus = ::GetFocus();
-    ::PostMessageW(focus, WM_KEYDOWN, key, 1);
-    ::PostMessageW(focus, WM_KEYUP, key, 1 | (1u << 30) | (1u << 31));
-    pump_.DoEvents();
   }
 
   Form3 form_{runtime_, state_};
@@ -336,17 +450,35 @@ TEST_F(ConfigurationDialogTest, Clicks_TickOneBoxAndClosingStoresBothSettings) {
   EXPECT_EQ(state_.PassCount, 7);
 }
 
-TEST_F(ConfigurationDialogTest, Keyboard_TabFollowsTheKeyOrderAndSpaceTicksWithoutClearing) {
-  ASSERT_EQ(::GetFocus(), Box(1));
-  Key(VK_TAB);
-  EXPECT_EQ(::GetFocus(), Box(12));
-  Key(VK_SPACE);
-  EXPECT_EQ(TickedBoxes(), (std::vector<int>{9, 12}));
-  // F11 down to F2, then the duration.
-  for (int presses = 0; presses < 11; ++presses) Key(VK_TAB);
-  EXPECT_EQ(::GetFocus(), Text1());
-  form_.Unload();
-  EXPECT_EQ(state_.CaptureKey, 123);  // the highest ticked box, F12
+TEST_F(ConfigurationDialogTest, NamesAndTabOrder_AsTheTableSays) {
+  ExpectNamesAndTabOrder(form_.hwnd(), ConfigurationLayout(), pump_);
+}
+
+TEST_F(ConfigurationDialogTest, Keyboard_SpaceTicksOneBoxAndEscapeStoresAndCloses) {
+  struct Case {
+    const char* what;
+    WORD key;
+    bool shift;
+    int focused_box;
+    std::vector<int> ticked;
+  } const cases[] = {
+      {"Tab goes to F2", VK_TAB, false, 2, {9}},
+      {"Space ticks F2 and clears F9", VK_SPACE, false, 2, {2}},
+      {"Space again clears F2", VK_SPACE, false, 2, {}},
+      {"Shift+Tab goes back to F1", VK_TAB, true, 1, {}},
+      {"Space ticks F1", VK_SPACE, false, 1, {1}},
+      {"Enter on a box changes nothing", VK_RETURN, false, 1, {1}},
+  };
+  for (const Case& test : cases) {
+    PressKey(pump_, test.key, test.shift);
+    EXPECT_EQ(::GetFocus(), Box(test.focused_box)) << test.what;
+    EXPECT_EQ(TickedBoxes(), test.ticked) << test.what;
+  }
+  ::SetWindowTextW(Text1(), L"4");
+  PressKey(pump_, VK_ESCAPE);
+  EXPECT_FALSE(form_.IsLoaded());
+  EXPECT_EQ(state_.CaptureKey, 112);  // F1
+  EXPECT_EQ(state_.PassCount, 4);
 }
 
 }  // namespace

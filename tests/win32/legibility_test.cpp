@@ -2,7 +2,7 @@
 // whatever fonts the Wine prefix holds, at whatever DPI it runs and whatever
 // its message font: tests/win32/legibility_test.sh runs these cases at
 // several DPIs, in a prefix with Wine's fonts and in one without them, and
-// with a wide message font of 8, 9 and 13.5 pt.
+// with a wide message font of 8, 9, 13.5, 24 and 30 pt.
 #include "tests/win32/forms_fixture.h"
 
 #include <set>
@@ -26,6 +26,7 @@ struct Drawn {
   std::wstring face;
   LONG weight = 0;
   LONG character_height = 0;
+  bool outline = false;  // not a raster face
 };
 
 Drawn DrawnIn(HWND control, HFONT font, const std::wstring& text) {
@@ -40,6 +41,7 @@ Drawn DrawnIn(HWND control, HFONT font, const std::wstring& text) {
   ::GetTextMetricsW(dc, &metrics);
   drawn.weight = metrics.tmWeight;
   drawn.character_height = metrics.tmHeight - metrics.tmInternalLeading;
+  drawn.outline = (metrics.tmPitchAndFamily & TMPF_VECTOR) != 0;
   ::SelectObject(dc, old_font);
   ::ReleaseDC(control, dc);
   return drawn;
@@ -54,6 +56,14 @@ bool IsPushButton(HWND control) {
   ::GetClassNameW(control, name, 16);
   return std::wstring(name) == L"Button" &&
          (::GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK) == BS_PUSHBUTTON;
+}
+
+// A key box keeps its text for screen readers alone: an image button
+// without an image draws none.
+bool DrawsItsText(HWND control) {
+  wchar_t name[16] = {};
+  ::GetClassNameW(control, name, 16);
+  return std::wstring(name) != L"Button" || (::GetWindowLongW(control, GWL_STYLE) & BS_BITMAP) == 0;
 }
 
 // The title bar's text in the system's caption font.
@@ -94,7 +104,7 @@ std::vector<std::string> CutTexts(HWND form) {
   for (HWND control = ::GetWindow(form, GW_CHILD); control;
        control = ::GetWindow(control, GW_HWNDNEXT)) {
     const std::wstring text = TextOf(control);
-    if (text.empty()) continue;
+    if (text.empty() || !DrawsItsText(control)) continue;
     const RECT rect = PlaceOf(control);
     // A control that runs past the form's edge is cut by it.
     RECT shown{};
@@ -142,13 +152,15 @@ TEST_F(LegibilityTest, KeyLabels_AtThisDpi_StayBoldInTheirFace) {
   for (HWND control = ::GetWindow(form.hwnd(), GW_CHILD); control;
        control = ::GetWindow(control, GW_HWNDNEXT)) {
     const std::wstring text = TextOf(control);
-    if (text.size() < 2 || text.size() > 3 || text[0] != L'F') continue;
+    if (text.size() < 2 || text.size() > 3 || text[0] != L'F' || !DrawsItsText(control)) continue;
     const Drawn drawn = DrawnIn(control, FontOf(control), text);
     EXPECT_GE(drawn.weight, FW_BOLD) << Narrow(text);
-    // The raster MS Sans Serif has 8.25 pt at 96 and 144 dpi; elsewhere the
-    // next face of the chain stands in.
+    // The raster MS Sans Serif has 8.25 pt at 96 and 144 dpi; elsewhere, and
+    // grown with the text, the next face of the chain stands in.
     const UINT dpi = WindowDpi(form.hwnd());
-    if (FaceInstalled(L"MS Sans Serif") && (dpi == 96 || dpi == 144)) {
+    const LayoutScale scale = ExpectedLayoutScale(form.hwnd(), {3375, 3015});
+    if (FaceInstalled(L"MS Sans Serif") && (dpi == 96 || dpi == 144) &&
+        scale.numerator == scale.denominator) {
       EXPECT_EQ(drawn.face, L"MS Sans Serif") << Narrow(text);
     }
   }
@@ -165,7 +177,11 @@ TEST_F(LegibilityTest, KeepListPrompt_WithTheWidestKey_KeepsOneSizeOnBothLines) 
     wchar_t name[16] = {};
     ::GetClassNameW(control, name, 16);
     if (std::wstring(name) != L"Static") continue;
-    heights.push_back(DrawnIn(control, FontOf(control), TextOf(control)).character_height);
+    const Drawn drawn = DrawnIn(control, FontOf(control), TextOf(control));
+    heights.push_back(drawn.character_height);
+    // Grown with the text, never a raster face stretched to a multiple.
+    const LayoutScale scale = ExpectedLayoutScale(form.hwnd(), {4860, 3705});
+    EXPECT_TRUE(drawn.outline || scale.numerator == scale.denominator) << Narrow(drawn.face);
   }
   ASSERT_EQ(heights.size(), 2u);
   EXPECT_EQ(heights[0], heights[1]);
@@ -179,9 +195,10 @@ TEST_F(LegibilityTest, AboutBoxTitle_AtThisDpi_KeepsItsSize) {
   about.Load();
   const HWND title = ::GetWindow(about.hwnd(), GW_CHILD);
   const Drawn drawn = DrawnIn(title, FontOf(title), TextOf(title));
-  // 13.5 points.
-  EXPECT_NEAR(drawn.character_height, ::MulDiv(135, static_cast<int>(WindowDpi(about.hwnd())), 720),
-              1)
+  // 13.5 points, grown with the layout.
+  const LayoutScale scale = ExpectedLayoutScale(about.hwnd(), {6015, 5490});
+  EXPECT_NEAR(drawn.character_height,
+              13.5 * scale.numerator / scale.denominator * WindowDpi(about.hwnd()) / 72, 1)
       << Narrow(drawn.face);
   about.Unload();
 }

@@ -182,6 +182,7 @@ TEST_F(FormsTest, TrayIcon_TaskbarCreatedWhileShown_ChangesItToTheTaskbarsSmallI
 
   using Request = std::pair<NotifyIconAction, bool>;
   EXPECT_EQ(desktop.requests, (std::vector<Request>{{NotifyIconAction::kAdd, true},
+                                                    {NotifyIconAction::kSetVersion, true},
                                                     {NotifyIconAction::kModify, true}}));
   EXPECT_EQ(state_.TrayIconData.hIcon, forms.PictureHandle(Picture::kImage1));
   EXPECT_EQ(IconSize(ToHicon(state_.TrayIconData.hIcon)).cx, size);

@@ -20,17 +20,19 @@ Form2::Form2(FormsRuntime& runtime, Module1& state, WindowSystem& desktop)
     : Form(runtime, {.caption = L"A conserver...", .width = 4860, .height = 3705,
                      .style = WS_OVERLAPPEDWINDOW, .ex_style = WS_EX_TOPMOST}),
       behaviour_(state, desktop, *this) {
-  // Declared in keyboard order; the frame, declared after the list and the
-  // buttons, lies behind them.
-  Add(List1, {.rect = {360, 1080, 4095, 1815}});
-  Add(Command1, {.rect = {480, 3000, 1575, 375}, .text = L"Rafraîchir la liste"});
-  Add(Command2, {.rect = {2760, 3000, 1575, 375}, .text = L"Effacer la liste"});
-  Add(Frame1, {.rect = {120, 840, 4575, 2775}});
+  // Declared in reading order, which is the keyboard's and a screen
+  // reader's. The list, without a text of its own, takes the name of the
+  // label just before it: the instruction's line that names the key.
   // One sentence over two lines: each line's font fits the other line too.
   Add(Label1, {.rect = {120, 120, 4575, 375}, .text = kPromptFirstLine, .font = &kLayoutFont,
                .fits_also = kPromptLongestSecondLine});
   Add(Label2, {.rect = {120, 360, 4575, 375}, .text = L"conserver et appuyez sur la touche",
                .font = &kLayoutFont, .fits_also = kPromptFirstLine});
+  Add(List1, {.rect = {360, 1080, 4095, 1815}});
+  Add(Command1, {.rect = {480, 3000, 1575, 375}, .text = L"Rafraîchir la liste"});
+  Add(Command2, {.rect = {2760, 3000, 1575, 375}, .text = L"Effacer la liste"});
+  // After the list and the buttons, so that it lies behind them.
+  Add(Frame1, {.rect = {120, 840, 4575, 2775}});
   Command1.OnClick([this] { behaviour_.RefreshClick(); });
   Command2.OnClick([this] { behaviour_.ClearClick(); });
 }

@@ -23,9 +23,10 @@ class Win32EventPump final : public EventPump {
 };
 
 // Gives the program's own windows the keyboard of dialog boxes (Tab moves
-// the focus, the space bar presses the focused button) without their being
-// dialog boxes, which a sweep would close. True when the key was handled
-// that way and must not be dispatched again.
+// the focus, the space bar presses the focused button, Escape and Enter
+// reach the form as IDCANCEL and IDOK) without their being dialog boxes,
+// which a sweep would close. True when the key was handled that way and
+// must not be dispatched again.
 bool HandleDialogKeys(MSG& message);
 
 // The program's message loop: runs until WM_QUIT and returns its exit code.

@@ -49,10 +49,10 @@ Form3::Form3(FormsRuntime& runtime, Module1& state)
     : Form(runtime, {.caption = L"Configuration", .width = 3375, .height = 3015,
                      .ex_style = WS_EX_TOPMOST}),
       behaviour_(state, *this) {
-  // Keyboard order: F1, then F12 down to F2, then the duration.
-  Add(KeyBox(1), {.rect = KeyBoxRect(1)});
-  for (int box = kKeyBoxCount; box >= 2; --box) Add(KeyBox(box), {.rect = KeyBoxRect(box)});
-  Add(Text1, {.rect = {2520, 2400, 495, 285}, .text = L"10"});
+  // In reading order, which is the keyboard's and a screen reader's: each
+  // key's label, then its box, F1 to F12, then the duration. A box's name is
+  // its own text, which it never draws; the duration box, without a text of
+  // its own, takes the name of the label just before it.
   Add(lblENABLE, {.rect = InFrame({405, 270, 2145, 240}), .text = L"Définir la touche capture",
                   .font = &kHeadingFont, .sized_to_text = true});
   for (int box = 1; box <= kKeyBoxCount; ++box) {
@@ -60,7 +60,8 @@ Form3::Form3(FormsRuntime& runtime, Module1& state)
     const std::wstring name = WideText("F" + std::to_string(box));
     Add(KeyLabel(box),
         {.rect = KeyLabelRect(box), .text = name, .font = &kKeyFont, .sized_to_text = true});
-    KeyBox(box).OnMouseDown([this, box] { behaviour_.BoxMouseDown(box); });
+    Add(KeyBox(box), {.rect = KeyBoxRect(box), .text = name});
+    KeyBox(box).OnPress([this, box] { behaviour_.BoxPressed(box); });
   }
   // From (0, 2160) to (3000, 2160), cut at the frame's right edge.
   Add(Line1, {.rect = InFrame({0, 2160, kFrame.width, kLineThickness})});
@@ -70,6 +71,7 @@ Form3::Form3(FormsRuntime& runtime, Module1& state)
   // at the smallest size.
   Add(Label1, {.rect = InFrame({600, 2280, 1680, 255}), .text = L"Durée du traitement  :",
                .font = &kLayoutFont, .style = SS_NOTIFY});
+  Add(Text1, {.rect = {2520, 2400, 495, 285}, .text = L"10"});
   // Last, so that it lies behind everything it surrounds.
   Add(fraMAIN, {.rect = kFrame});
   Text1.OnLostFocus([this] { behaviour_.PassCountLostFocus(); });

@@ -11,7 +11,7 @@ namespace {
 
 constexpr std::wstring_view kSeparatorCaption = L"-";
 
-bool IsButtonDown(UINT message) {
+bool IsPress(UINT message, WPARAM wparam) {
   switch (message) {
     // A double-click's second press toggles the box too.
     case WM_LBUTTONDOWN:
@@ -21,9 +21,19 @@ bool IsButtonDown(UINT message) {
     case WM_MBUTTONDOWN:
     case WM_MBUTTONDBLCLK:
       return true;
+    // The box toggles when the space bar comes back up.
+    case WM_KEYDOWN:
+      return wparam == VK_SPACE;
     default:
       return false;
   }
+}
+
+bool HighContrastOn() {
+  HIGHCONTRASTW contrast{};
+  contrast.cbSize = sizeof(contrast);
+  return ::SystemParametersInfoW(SPI_GETHIGHCONTRAST, contrast.cbSize, &contrast, 0) != 0 &&
+         (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
 }
 
 }  // namespace
@@ -55,8 +65,8 @@ void Control::Layout(const LayoutContext& context) {
   }
   UniqueFont own;
   if (font_spec_) {
-    own = room ? CreateFittingFont(*font_spec_, dpi, {text, fits_also_}, *room)
-               : CreateNamedFont(*font_spec_, dpi);
+    own = room ? CreateFittingFont(*font_spec_, dpi, context.scale, {text, fits_also_}, *room)
+               : CreateNamedFont(*font_spec_, dpi, context.scale);
   } else if (room && !TextsFit(context.default_font, {text, fits_also_}, *room)) {
     own = CreateFittingMessageFont(dpi, {text, fits_also_}, *room);
   }
@@ -93,7 +103,9 @@ void Label::SetCaption(std::wstring_view caption) {
 }
 
 HBRUSH Label::OnColor(HDC dc) {
-  if (!text_color_) return nullptr;
+  // A contrast theme's colours replace the label's own, which might vanish
+  // into the theme's background.
+  if (!text_color_ || HighContrastOn()) return nullptr;
   ::SetTextColor(dc, *text_color_);
   ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
   // A system colour brush belongs to the system and is never deleted.
@@ -118,17 +130,17 @@ void CheckBox::SetTicked(bool ticked) {
   ::SendMessageW(hwnd(), BM_SETCHECK, ticked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-// The box must see a button go down before it toggles itself, so its window
-// procedure is wrapped, through user32 alone.
+// The box must see a button or key go down before it toggles itself, so its
+// window procedure is wrapped, through user32 alone.
 void CheckBox::OnCreated() {
   box_procedure_ = reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(
-      hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MouseDownProcedure)));
+      hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PressProcedure)));
 }
 
-LRESULT CALLBACK CheckBox::MouseDownProcedure(HWND window, UINT message, WPARAM wparam,
-                                              LPARAM lparam) {
+LRESULT CALLBACK CheckBox::PressProcedure(HWND window, UINT message, WPARAM wparam,
+                                          LPARAM lparam) {
   auto* box = static_cast<CheckBox*>(FromWindow(window));
-  if (IsButtonDown(message) && box->mouse_down_) box->mouse_down_();
+  if (IsPress(message, wparam) && box->press_) box->press_();
   return ::CallWindowProcW(box->box_procedure_, window, message, wparam, lparam);
 }
 

@@ -106,6 +106,7 @@ class Control {
 class Label final : public Control {
  public:
   void SetCaption(std::wstring_view caption);
+  // The text's colour, but for a contrast theme's, which wins.
   void SetTextColor(COLORREF color) { text_color_ = color; }
   HBRUSH OnColor(HDC dc) override;
 
@@ -135,25 +136,27 @@ class TextBox final : public Control {
   std::function<void()> lost_focus_;
 };
 
-// A check box that a click toggles. Its MouseDown comes when any mouse button
-// goes down on it, before the button's own handling toggles it.
+// A check box that a click or the space bar toggles, drawn as the box alone.
+// Its text is the name a screen reader reads and is never drawn: the box is
+// an image button without an image. Its Press comes when any mouse button or
+// the space bar goes down on it, before the button's own handling toggles it.
 class CheckBox final : public Control {
  public:
   bool Ticked() const;
   void SetTicked(bool ticked);
-  void OnMouseDown(std::function<void()> handler) { mouse_down_ = std::move(handler); }
+  void OnPress(std::function<void()> handler) { press_ = std::move(handler); }
 
  protected:
   const wchar_t* WindowClass() const override { return L"BUTTON"; }
-  DWORD KindStyle() const override { return WS_TABSTOP | BS_AUTOCHECKBOX; }
+  DWORD KindStyle() const override { return WS_TABSTOP | BS_AUTOCHECKBOX | BS_BITMAP; }
   void OnCreated() override;
 
  private:
-  static LRESULT CALLBACK MouseDownProcedure(HWND window, UINT message, WPARAM wparam,
-                                             LPARAM lparam);
+  static LRESULT CALLBACK PressProcedure(HWND window, UINT message, WPARAM wparam,
+                                         LPARAM lparam);
 
   WNDPROC box_procedure_ = nullptr;
-  std::function<void()> mouse_down_;
+  std::function<void()> press_;
 };
 
 // An unsorted list box: lines are added at the end and never reordered. Its

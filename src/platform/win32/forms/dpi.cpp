@@ -1,6 +1,7 @@
 #include "platform/win32/forms/dpi.h"
 
 #include <cstdlib>
+#include <utility>
 
 #include "platform/win32/dynamic_calls.h"
 
@@ -79,6 +80,23 @@ LayoutScale ScaleForFont(const LOGFONTW& message_font, UINT dpi) {
 int TwipsToPixels(int twips, UINT dpi, LayoutScale scale) {
   return ::MulDiv(twips, static_cast<int>(dpi) * scale.numerator,
                   kTwipsPerInch * scale.denominator);
+}
+
+LayoutScale ScaleToFit(LayoutScale wanted, SIZE client, UINT dpi, SIZE room) {
+  const auto fits = [&](LayoutScale scale) {
+    return TwipsToPixels(client.cx, dpi, scale) <= room.cx &&
+           TwipsToPixels(client.cy, dpi, scale) <= room.cy;
+  };
+  LayoutScale scale = wanted;
+  for (const auto& [twips, pixels] :
+       {std::pair{client.cx, room.cx}, std::pair{client.cy, room.cy}}) {
+    const int natural = TwipsToPixels(twips, dpi);
+    if (natural > 0 && TwipsToPixels(twips, dpi, scale) > pixels) scale = {pixels, natural};
+  }
+  // Each side's ratio rounds at the other side's length too.
+  while (!fits(scale) && scale.numerator > scale.denominator) --scale.numerator;
+  if (scale.numerator < scale.denominator) return {};
+  return scale;
 }
 
 SIZE WindowSizeForClient(SIZE client, DWORD style, DWORD ex_style, UINT dpi) {

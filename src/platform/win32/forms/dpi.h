@@ -38,6 +38,12 @@ LayoutScale ScaleForFont(const LOGFONTW& message_font, UINT dpi);
 // Twips to pixels at `dpi`, grown by `scale`, rounded to the nearest pixel.
 int TwipsToPixels(int twips, UINT dpi, LayoutScale scale = {});
 
+// The largest scale up to `wanted` at which a client area of `client`
+// twips fits `room` pixels at `dpi`: a form that grew past its monitor
+// would hide its caption off the screen. Never below 1, the size the form
+// was drawn at.
+LayoutScale ScaleToFit(LayoutScale wanted, SIZE client, UINT dpi, SIZE room);
+
 // The outer size of a window whose client area is the given size at `dpi`.
 SIZE WindowSizeForClient(SIZE client, DWORD style, DWORD ex_style, UINT dpi);
 

@@ -41,6 +41,10 @@ LONG CharacterPixels(double points, UINT dpi) {
   return static_cast<LONG>(std::lround(points * dpi / kPointsPerInch));
 }
 
+LONG GrownPixels(const FontSpec& wanted, UINT dpi, LayoutScale scale) {
+  return CharacterPixels(wanted.points * scale.numerator / scale.denominator, dpi);
+}
+
 UniqueFont CreateFace(const FontSpec& wanted, std::wstring_view face, LONG pixels, UINT dpi) {
   LOGFONTW font = MessageFont(dpi);
   if (!face.empty()) {
@@ -78,13 +82,19 @@ class ScreenWithFont {
   HGDIOBJ old_font_;
 };
 
-// Whether the font drawn is of the asked character height. A raster face
-// such as MS Sans Serif comes in a few sizes only, and the system gives the
-// nearest one, which at a high DPI may be far smaller than asked.
-bool HasHeight(HFONT font, LONG pixels) {
+// Whether the font drawn serves for the asked character height. A raster
+// face such as MS Sans Serif comes in a few sizes only: the system gives the
+// nearest one, which at a high DPI may be far smaller than asked, or
+// stretches one to a multiple of its size, drawn coarse (under Wine, as small
+// letters spread apart). At the size a layout names, a raster size a pixel
+// off stands for it; a font grown with the text must grow, even by one pixel
+// (from 8 to 9 pt), so it takes an outline face of its exact size.
+bool Serves(HFONT font, LONG pixels, LayoutScale scale) {
   TEXTMETRICW metrics{};
   ::GetTextMetricsW(ScreenWithFont(font).dc(), &metrics);
-  return std::abs(metrics.tmHeight - metrics.tmInternalLeading - pixels) <= 1;
+  const LONG off = std::abs(metrics.tmHeight - metrics.tmInternalLeading - pixels);
+  if (scale.numerator == scale.denominator) return off <= 1;
+  return off == 0 && (metrics.tmPitchAndFamily & TMPF_VECTOR) != 0;
 }
 
 }  // namespace
@@ -104,26 +114,26 @@ UniqueFont CreateDefaultFont(const LOGFONTW& message_font) {
   return UniqueFont(::CreateFontIndirectW(&message_font));
 }
 
-UniqueFont CreateNamedFont(const FontSpec& wanted, UINT dpi) {
-  const LONG pixels = CharacterPixels(wanted.points, dpi);
+UniqueFont CreateNamedFont(const FontSpec& wanted, UINT dpi, LayoutScale scale) {
+  const LONG pixels = GrownPixels(wanted, dpi, scale);
   UniqueFont font;
   for (std::wstring_view face : InstalledFaces(wanted.face)) {
     font = CreateFace(wanted, face, pixels, dpi);
-    if (HasHeight(font.get(), pixels)) break;
+    if (Serves(font.get(), pixels, scale)) break;
   }
   return font;
 }
 
-UniqueFont CreateFittingFont(const FontSpec& wanted, UINT dpi,
+UniqueFont CreateFittingFont(const FontSpec& wanted, UINT dpi, LayoutScale scale,
                              std::initializer_list<std::wstring_view> texts, SIZE box) {
   const std::vector<std::wstring_view> faces = InstalledFaces(wanted.face);
   const LONG smallest = CharacterPixels(kSmallestPoints, dpi);
   UniqueFont font;
-  LONG pixels = CharacterPixels(wanted.points, dpi);
+  LONG pixels = GrownPixels(wanted, dpi, scale);
   do {
     for (std::wstring_view face : faces) {
       font = CreateFace(wanted, face, pixels, dpi);
-      if (HasHeight(font.get(), pixels) && TextsFit(font.get(), texts, box)) return font;
+      if (Serves(font.get(), pixels, scale) && TextsFit(font.get(), texts, box)) return font;
     }
   } while (--pixels >= smallest);
   return font;
@@ -133,7 +143,7 @@ UniqueFont CreateFittingMessageFont(UINT dpi, std::initializer_list<std::wstring
                                     SIZE box) {
   const LONG pixels = std::abs(MessageFont(dpi).lfHeight);
   const FontSpec message{.face = {}, .points = static_cast<double>(pixels) * kPointsPerInch / dpi};
-  return CreateFittingFont(message, dpi, texts, box);
+  return CreateFittingFont(message, dpi, {}, texts, box);
 }
 
 bool TextsFit(HFONT font, std::initializer_list<std::wstring_view> texts, SIZE box) {

@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <string_view>
 
+#include "platform/win32/forms/dpi.h"
 #include "platform/win32/unique_handle.h"
 
 namespace velmora::win32 {
@@ -33,17 +34,18 @@ bool FaceInstalled(std::wstring_view face);
 // controls without a named font use.
 UniqueFont CreateDefaultFont(const LOGFONTW& message_font);
 
-// The named font at `dpi`. Old faces are often missing (a user's own Wine
-// prefix has none of them), so a face that is not installed gives way to the
-// next of a chain of sans serifs: its TrueType successor, then Tahoma, then
-// the message font's face, which is always there.
-UniqueFont CreateNamedFont(const FontSpec& wanted, UINT dpi);
+// The named font at `dpi`, grown by `scale` with the layout, so that no text
+// stays at the size the user enlarged text from. Old faces are often missing
+// (a user's own Wine prefix has none of them), so a face that is not
+// installed gives way to the next of a chain of sans serifs: its TrueType
+// successor, then Tahoma, then the message font's face, which is always there.
+UniqueFont CreateNamedFont(const FontSpec& wanted, UINT dpi, LayoutScale scale);
 
-// The named font at `dpi` in which each of `texts` fits on one line of `box`
-// (pixels): the first face of the chain that fits them; when none does, the
-// same at each smaller pixel size down to kSmallestPoints, then the smallest
-// size tried.
-UniqueFont CreateFittingFont(const FontSpec& wanted, UINT dpi,
+// The named font at `dpi`, grown by `scale`, in which each of `texts` fits
+// on one line of `box` (pixels): the first face of the chain that fits them;
+// when none does, the same at each smaller pixel size down to
+// kSmallestPoints, then the smallest size tried.
+UniqueFont CreateFittingFont(const FontSpec& wanted, UINT dpi, LayoutScale scale,
                              std::initializer_list<std::wstring_view> texts, SIZE box);
 
 // The message font at `dpi`, stepped down as CreateFittingFont steps a named

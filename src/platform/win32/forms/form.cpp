@@ -1,8 +1,27 @@
 #include "platform/win32/forms/form.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace velmora::win32 {
+namespace {
+
+MONITORINFO MonitorInfo(HMONITOR monitor) {
+  MONITORINFO info{};
+  info.cbSize = sizeof(info);
+  ::GetMonitorInfoW(monitor, &info);
+  return info;
+}
+
+// The top-left corner nearest to `top_left` at which a window of `outer`
+// size lies inside `area`. A window larger than the area keeps its caption
+// on it, where the mouse can still move and close it.
+POINT KeptInside(POINT top_left, SIZE outer, const RECT& area) {
+  return {std::max(area.left, std::min(top_left.x, area.right - outer.cx)),
+          std::max(area.top, std::min(top_left.y, area.bottom - outer.cy))};
+}
+
+}  // namespace
 
 FormsRuntime::FormsRuntime(HINSTANCE instance, int icon_resource)
     : instance_(instance), icon_resource_(icon_resource) {
@@ -11,8 +30,11 @@ FormsRuntime::FormsRuntime(HINSTANCE instance, int icon_resource)
   window_class.lpfnWndProc = &Form::WindowProc;
   window_class.hInstance = instance;
   window_class.hCursor = ::LoadCursorW(nullptr, SystemResource(IDC_ARROW));
-  // The colour of dialog boxes and of the controls' backgrounds.
-  window_class.hbrBackground = ::GetSysColorBrush(COLOR_BTNFACE);
+  // The colour of dialog boxes and of the controls' backgrounds, given by
+  // its number so that the system looks it up at each paint: Wine replaces
+  // its system colour brushes when a contrast theme changes the colours,
+  // and a brush handle kept from before would paint nothing.
+  window_class.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
   window_class.lpszClassName = kWindowClass;
   ::RegisterClassExW(&window_class);
 }
@@ -56,8 +78,10 @@ void Form::Load() {
                     nullptr, nullptr, runtime_.instance(), this);
   if (!IsLoaded()) return;
   for (Placement& placement : placements_) placement.control->Create(hwnd(), placement.args);
-  Layout(WindowDpi(hwnd()));
-  SizeAndCentre();
+  const RECT work_area =
+      MonitorInfo(::MonitorFromWindow(hwnd(), MONITOR_DEFAULTTOPRIMARY)).rcWork;
+  Layout(WindowDpi(hwnd()), work_area);
+  SizeAndCentre(work_area);
   OnLoad();
 }
 
@@ -88,6 +112,7 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       // send while the form goes, such as the text box's lost focus when the
       // window is destroyed, must not take them again.
       if (unloading_) break;
+      if (lparam == 0 && OnDialogKey(LOWORD(wparam))) return 0;
       if (Control* control = lparam ? Control::FromWindow(reinterpret_cast<HWND>(lparam)) : nullptr) {
         control->OnCommand(HIWORD(wparam));
         return 0;
@@ -102,6 +127,8 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       break;
     case WM_DPICHANGED:
       return OnDpiChanged(wparam, lparam);
+    case WM_GETDPISCALEDSIZE:
+      return OnGetDpiScaledSize(wparam, lparam);
     case WM_SETTINGCHANGE:
       OnSettingChange(wparam);
       break;
@@ -133,11 +160,25 @@ LRESULT CALLBACK Form::WindowProc(HWND window, UINT message, WPARAM wparam, LPAR
   return form->HandleMessage(message, wparam, lparam);
 }
 
-void Form::Layout(UINT dpi) {
+LayoutScale Form::ScaleAt(UINT dpi, const RECT& work_area) const {
+  // The layout grows with the message font, as a dialog box's does, as far
+  // as the work area holds the whole window.
+  const SIZE frame = WindowSizeForClient({0, 0}, style_, ex_style_, dpi);
+  const SIZE room{work_area.right - work_area.left - frame.cx,
+                  work_area.bottom - work_area.top - frame.cy};
+  return ScaleToFit(ScaleForFont(MessageFont(dpi), dpi), client_twips_, dpi, room);
+}
+
+SIZE Form::OuterSize(UINT dpi, LayoutScale scale) const {
+  const SIZE client{TwipsToPixels(client_twips_.cx, dpi, scale),
+                    TwipsToPixels(client_twips_.cy, dpi, scale)};
+  return WindowSizeForClient(client, style_, ex_style_, dpi);
+}
+
+void Form::Layout(UINT dpi, const RECT& work_area) {
   dpi_ = dpi;
   const LOGFONTW message_font = MessageFont(dpi);
-  // The layout grows with the message font, as a dialog box's does.
-  scale_ = ScaleForFont(message_font, dpi);
+  scale_ = ScaleAt(dpi, work_area);
   // The old font lives until every control has taken the new one.
   const UniqueFont old_font = std::exchange(default_font_, CreateDefaultFont(message_font));
   for (Placement& placement : placements_) {
@@ -155,46 +196,93 @@ void Form::Layout(UINT dpi) {
   small_icon_ = std::move(small);
 }
 
-SIZE Form::OuterSize() const {
-  const SIZE client{TwipsToPixels(client_twips_.cx, dpi_, scale_),
-                    TwipsToPixels(client_twips_.cy, dpi_, scale_)};
-  return WindowSizeForClient(client, style_, ex_style_, dpi_);
-}
-
-void Form::SizeAndCentre() {
-  const SIZE outer = OuterSize();
-  MONITORINFO monitor{};
-  monitor.cbSize = sizeof(monitor);
-  ::GetMonitorInfoW(::MonitorFromWindow(hwnd(), MONITOR_DEFAULTTOPRIMARY), &monitor);
-  const RECT& area = monitor.rcWork;
-  ::SetWindowPos(hwnd(), nullptr, area.left + (area.right - area.left - outer.cx) / 2,
-                 area.top + (area.bottom - area.top - outer.cy) / 2, outer.cx, outer.cy,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void Form::Relayout(UINT dpi, POINT top_left) {
-  Layout(dpi);
-  const SIZE outer = OuterSize();
+void Form::SizeAndCentre(const RECT& work_area) {
+  const SIZE outer = OuterSize(dpi_, scale_);
+  const RECT& area = work_area;
+  const POINT top_left = KeptInside({area.left + (area.right - area.left - outer.cx) / 2,
+                                     area.top + (area.bottom - area.top - outer.cy) / 2},
+                                    outer, area);
   ::SetWindowPos(hwnd(), nullptr, top_left.x, top_left.y, outer.cx, outer.cy,
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void Form::Relayout(UINT dpi, const RECT* suggested) {
+  const MONITORINFO monitor =
+      MonitorInfo(suggested != nullptr ? ::MonitorFromRect(suggested, MONITOR_DEFAULTTONEAREST)
+                                       : ::MonitorFromWindow(hwnd(), MONITOR_DEFAULTTONEAREST));
+  Layout(dpi, monitor.rcWork);
+  // The window rectangle of a minimized form is its icon's, far off the
+  // screen, and a maximized form's is the monitor's: the placement holds
+  // the size the form comes back to, in workspace coordinates (from the
+  // work area's corner, not the screen's).
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof(placement);
+  ::GetWindowPlacement(hwnd(), &placement);
+  const POINT workspace{monitor.rcWork.left - monitor.rcMonitor.left,
+                        monitor.rcWork.top - monitor.rcMonitor.top};
+  RECT& normal = placement.rcNormalPosition;
+  if (suggested != nullptr && !::IsIconic(hwnd()) && !::IsZoomed(hwnd())) {
+    normal = *suggested;
+  } else {
+    const SIZE outer = OuterSize(dpi_, scale_);
+    const POINT top_left = KeptInside({normal.left + workspace.x, normal.top + workspace.y},
+                                      outer, monitor.rcWork);
+    normal = {top_left.x, top_left.y, top_left.x + outer.cx, top_left.y + outer.cy};
+  }
+  ::OffsetRect(&normal, -workspace.x, -workspace.y);
+  // In the state it was in, without taking the activation from another
+  // window.
+  placement.showCmd = ::IsWindowVisible(hwnd()) ? SW_SHOWNA : SW_HIDE;
+  ::SetWindowPlacement(hwnd(), &placement);
+}
+
 LRESULT Form::OnDpiChanged(WPARAM wparam, LPARAM lparam) {
-  // The system's suggested rectangle scales the old size by the DPI alone;
-  // the layout's own size also follows the message font, whose nominal
-  // height rounds differently at each DPI.
-  const RECT& suggested = *reinterpret_cast<const RECT*>(lparam);
-  Relayout(HIWORD(wparam), {suggested.left, suggested.top});
+  // Where the system asked WM_GETDPISCALEDSIZE first, the suggested
+  // rectangle has the layout's size; either way it is where the system
+  // moves the window to, under the mouse that drags it.
+  Relayout(HIWORD(wparam), reinterpret_cast<const RECT*>(lparam));
   return 0;
+}
+
+LRESULT Form::OnGetDpiScaledSize(WPARAM wparam, LPARAM lparam) const {
+  // Without this answer the system would scale the old size by the DPI
+  // alone, but the layout also follows the message font, whose nominal
+  // height rounds differently at each DPI.
+  const auto dpi = static_cast<UINT>(wparam);
+  const RECT work_area =
+      MonitorInfo(::MonitorFromWindow(hwnd(), MONITOR_DEFAULTTONEAREST)).rcWork;
+  *reinterpret_cast<SIZE*>(lparam) = OuterSize(dpi, ScaleAt(dpi, work_area));
+  return TRUE;
 }
 
 // A new message font or text size (Settings > Accessibility > Text size)
 // reaches every top-level window as this change.
 void Form::OnSettingChange(WPARAM wparam) {
   if (wparam != SPI_SETNONCLIENTMETRICS) return;
-  RECT window{};
-  ::GetWindowRect(hwnd(), &window);
-  Relayout(dpi_, {window.left, window.top});
+  Relayout(dpi_, nullptr);
+}
+
+// IsDialogMessageW turns Escape into IDCANCEL, and Enter on a button that
+// is not the default one into IDOK, neither from a control: the form has
+// neither a Cancel nor an OK button.
+bool Form::OnDialogKey(WORD command) {
+  switch (command) {
+    case IDCANCEL:
+      // Like the close box, but only for a form on screen: the hidden main
+      // form is in the foreground after its menu, and a stray Escape must
+      // not end the program.
+      if (::IsWindowVisible(hwnd())) Unload();
+      return true;
+    case IDOK:
+      if (const HWND focus = ::GetFocus();
+          ::IsChild(hwnd(), focus) &&
+          (::SendMessageW(focus, WM_GETDLGCODE, 0, 0) & DLGC_UNDEFPUSHBUTTON) != 0) {
+        ::SendMessageW(focus, BM_CLICK, 0, 0);
+      }
+      return true;
+    default:
+      return false;
+  }
 }
 
 void Form::RememberFocus() {

@@ -96,16 +96,24 @@ class Form {
   };
 
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-  void Layout(UINT dpi);
-  // The window's outer size for its client area at the present layout.
-  SIZE OuterSize() const;
-  void SizeAndCentre();
-  // Lays the form out again at `dpi` and sizes it, its top-left corner at
-  // `top_left`.
-  void Relayout(UINT dpi, POINT top_left);
+  // The layout's growth at `dpi` on a monitor with this work area.
+  LayoutScale ScaleAt(UINT dpi, const RECT& work_area) const;
+  // The window's outer size for its client area at `dpi` and `scale`.
+  SIZE OuterSize(UINT dpi, LayoutScale scale) const;
+  void Layout(UINT dpi, const RECT& work_area);
+  void SizeAndCentre(const RECT& work_area);
+  // Lays the form out again at `dpi` for the monitor that holds
+  // `suggested`, or the window's own, and gives it its new size in the
+  // state it is in: a minimized or maximized form stays so, and comes back
+  // at the new size when restored. A normal form takes `suggested`.
+  void Relayout(UINT dpi, const RECT* suggested);
   LRESULT OnDpiChanged(WPARAM wparam, LPARAM lparam);
+  LRESULT OnGetDpiScaledSize(WPARAM wparam, LPARAM lparam) const;
   void OnSettingChange(WPARAM wparam);
   void OnNcDestroy(HWND window);
+  // Escape closes the form and Enter presses the focused button; true when
+  // `command` was one of those keys.
+  bool OnDialogKey(WORD command);
   // Like a dialog box, the form gives the focus back to the control that had
   // it when the form was last deactivated, or to its first tab stop.
   void RememberFocus();
