@@ -85,7 +85,7 @@ class FakePump final : public EventPump {
 
 // A session on which a resident Velmora holds the claim or not, and shows its
 // main window after a number of looks (never when negative). A resident that
-// this start starts claims the session and shows its window at once.
+// this start starts shows its window after started_resident_looks more.
 class FakeSession final : public Session {
  public:
   bool ClaimResidence() override {
@@ -116,8 +116,8 @@ class FakeSession final : public Session {
   bool StartResident() override {
     ++residents_started;
     if (!can_start) return false;
-    claimed_by_other = true;
-    window_after_looks = looks;
+    // It takes the session, and shows its window, that many looks later.
+    window_after_looks = looks + started_resident_looks;
     return true;
   }
   void Pause(std::chrono::milliseconds duration) override { paused += duration; }
@@ -130,6 +130,7 @@ class FakeSession final : public Session {
   bool reachable = true;
   bool resident_ends = true;
   bool can_start = true;
+  int started_resident_looks = 0;
   std::function<void()> on_resign;
 
   bool resident = false;

@@ -75,6 +75,9 @@ TEST(DecideStartTest, BecomesResidentOrHandsOverOrEnds) {
       {"none running", kNone, false, -1, StartOutcome::kResident},
       // The command returns: a resident of its own sweeps and stays.
       {"none running, sweep", kSweep, false, -1, StartOutcome::kHandedOver, kSweep},
+      // Meanwhile the session looks free: this start must not take it back.
+      {"none running, sweep, a slow new resident", kSweep, false, -1, StartOutcome::kHandedOver,
+       kSweep, 75ms, [](FakeSession& s) { s.started_resident_looks = 3; }},
       {"none running, sweep, no resident can start", kSweep, false, -1,
        StartOutcome::kUnreachable, {}, 0ms, [](FakeSession& s) { s.can_start = false; }},
       {"none running, quit", kQuit, false, -1, StartOutcome::kNothingToDo},
