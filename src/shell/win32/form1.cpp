@@ -57,9 +57,14 @@ MenuCommand Form1::ShowPopupMenu(Point at) const {
   return MenuCommand{mnuPop.Track(hwnd(), {at.x, at.y})};
 }
 
-void Form1::OnLoad() {
+void Form1::OnCreated() {
+  // The icon first: the window is never shown, and its layout, its size and
+  // what follows can wait until the user sees Velmora.
   LoadPictures();
   shell_.Load();
+}
+
+void Form1::OnLoad() {
   // Only an elevated Velmora needs the filter, and only once its icon shows.
   // Without elevation, programs at the same level already reach it, and the
   // filter would let in every sandboxed, lower-level program too.

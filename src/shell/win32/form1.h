@@ -17,6 +17,7 @@ class Form1 final : public Form {
   MenuCommand ShowPopupMenu(Point at) const;
 
  protected:
+  void OnCreated() override;
   void OnLoad() override;
   void OnQueryUnload() override;
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) override;

@@ -78,6 +78,7 @@ void Form::Load() {
                     nullptr, nullptr, runtime_.instance(), this);
   if (!IsLoaded()) return;
   for (Placement& placement : placements_) placement.control->Create(hwnd(), placement.args);
+  OnCreated();
   const RECT work_area =
       MonitorInfo(::MonitorFromWindow(hwnd(), MONITOR_DEFAULTTOPRIMARY)).rcWork;
   Layout(WindowDpi(hwnd()), work_area);

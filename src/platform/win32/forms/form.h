@@ -77,6 +77,9 @@ class Form {
   // Declares a control of the layout; it is created when the form loads.
   void Add(Control& control, const ControlArgs& args);
 
+  // Once the window and its controls exist, before the layout: what must
+  // not wait for it.
+  virtual void OnCreated() {}
   virtual void OnLoad() {}
   virtual void OnQueryUnload() {}
   // Messages the form does not handle go to the base, and from there to
