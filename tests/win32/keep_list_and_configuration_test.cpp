@@ -164,9 +164,12 @@ TwipsRect InFrame(TwipsRect rect) { return {240 + rect.left, 120 + rect.top, rec
 std::vector<Expected> KeepListTable() {
   const std::wstring first_line = L"Positionnez la souris sur le titre de la fenêtre de navigation à";
   const std::wstring second_line = L"conserver et appuyez sur la touche F5";
+  const std::wstring sentence = first_line + L" " + second_line;
   return {{L"static", first_line, {120, 120, 4575, 375}, first_line},
           {L"static", second_line, {120, 360, 4575, 375}, second_line},
-          {L"listbox", L"", {360, 1080, 4095, 1815}, second_line, 1},
+          // Never shown: the list's name.
+          {L"static", sentence, {}, sentence},
+          {L"listbox", L"", {360, 1080, 4095, 1815}, sentence, 1},
           {L"button", L"Rafraîchir la liste", {480, 3000, 1575, 375}, L"Rafraîchir la liste", 2},
           {L"button", L"Effacer la liste", {2760, 3000, 1575, 375}, L"Effacer la liste", 3},
           {L"button", L"", {120, 840, 4575, 2775}}};
@@ -242,7 +245,7 @@ TEST_F(FormsTest, KeepListWindow_RefreshButton_DropsAClosedWindow) {
   ASSERT_EQ(form.List().Count(), 2);
 
   closing.Close();
-  const HWND refresh = ControlsOf(form.hwnd())[3];
+  const HWND refresh = ControlsOf(form.hwnd())[4];
   ASSERT_EQ(TextOf(refresh), L"Rafraîchir la liste");
   ::SendMessageW(refresh, BM_CLICK, 0, 0);
 
@@ -259,7 +262,7 @@ TEST_F(FormsTest, KeepListWindow_Enter_PressesTheFocusedButton) {
   Form2 form(runtime_, state_, desktop_);
   form.Load();
   form.Show();
-  ::SetFocus(ControlsOf(form.hwnd())[4]);  // "Effacer la liste"
+  ::SetFocus(ControlsOf(form.hwnd())[5]);  // "Effacer la liste"
   PressKey(pump_, VK_RETURN);
   EXPECT_EQ(form.List().Count(), 0);
 }
@@ -323,10 +326,12 @@ std::vector<Expected> ConfigurationLayout() {
   for (int index = 1; index <= 12; ++index) {
     const Key& key = keys[index - 1];
     const std::wstring name = L"F" + std::to_wstring(index);
-    layout.push_back({L"static", name, InFrame({key.left_of_label, key.top, 0, 0}), name});
-    // The box draws no text: its text is its name alone.
+    // The label's rectangle leaves room round its text for the box's focus.
     layout.push_back(
-        {L"button", name, InFrame({key.left_of_box, key.top, 195, 195}), name, index});
+        {L"static", name, InFrame({key.left_of_label - 30, key.top - 30, 0, 0}), name});
+    // The box draws no text: its text is its name alone, and its width is
+    // its glyph's (LegibilityTest).
+    layout.push_back({L"button", name, InFrame({key.left_of_box, key.top, 0, 0}), name, index});
   }
   layout.push_back({L"static", L"", InFrame({0, 2160, 2940, 15})});
   layout.push_back({L"static", L"Durée du traitement  :", InFrame({600, 2280, 1680, 255}),

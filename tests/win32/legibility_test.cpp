@@ -5,6 +5,8 @@
 // with a wide message font of 8, 9, 13.5, 24 and 30 pt.
 #include "tests/win32/forms_fixture.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <set>
 #include <string>
 #include <vector>
@@ -58,13 +60,18 @@ bool IsPushButton(HWND control) {
          (::GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK) == BS_PUSHBUTTON;
 }
 
-// A key box keeps its text for screen readers alone: an image button
-// without an image draws none.
-bool DrawsItsText(HWND control) {
+bool IsKeyBox(HWND control) {
   wchar_t name[16] = {};
   ::GetClassNameW(control, name, 16);
-  return std::wstring(name) != L"Button" || (::GetWindowLongW(control, GWL_STYLE) & BS_BITMAP) == 0;
+  return std::wstring(name) == L"Button" && (::GetWindowLongW(control, GWL_STYLE) & BS_BITMAP) != 0;
 }
+
+// Shown with its form, even while the form itself is hidden.
+bool Shown(HWND control) { return (::GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0; }
+
+// A key box keeps its text for screen readers alone, and so does the
+// hidden label that names the keep list.
+bool DrawsItsText(HWND control) { return Shown(control) && !IsKeyBox(control); }
 
 // The title bar's text in the system's caption font.
 SIZE CaptionExtent(HWND form) {
@@ -131,7 +138,133 @@ class LegibilityTest : public FormsTest {
     form.Unload();
   }
 
-  std::set<std::string> cut_;};
+  std::set<std::string> cut_;
+};
+
+// The pixels of a rectangle of the form's client area, row by row.
+std::vector<COLORREF> PixelsIn(HWND form, const RECT& rect) {
+  ::UpdateWindow(form);
+  ::RedrawWindow(form, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  const HDC dc = ::GetDC(form);
+  std::vector<COLORREF> pixels;
+  for (LONG y = rect.top; y < rect.bottom; ++y) {
+    for (LONG x = rect.left; x < rect.right; ++x) pixels.push_back(::GetPixel(dc, x, y));
+  }
+  ::ReleaseDC(form, dc);
+  return pixels;
+}
+
+int Changed(const std::vector<COLORREF>& before, const std::vector<COLORREF>& after) {
+  int changed = 0;
+  for (std::size_t i = 0; i < before.size(); ++i) changed += before[i] != after[i] ? 1 : 0;
+  return changed;
+}
+
+class KeyBoxPixelsTest : public LegibilityTest {
+ protected:
+  void SetUp() override {
+    form_.Load();
+    form_.Show();
+    for (HWND control = ::GetWindow(form_.hwnd(), GW_CHILD); control;
+         control = ::GetWindow(control, GW_HWNDNEXT)) {
+      if (IsKeyBox(control)) boxes_.push_back(control);
+    }
+    ASSERT_EQ(boxes_.size(), 12u);
+  }
+  void TearDown() override { form_.Unload(); }
+
+  // The box and its label, which lies just before it, with a few pixels
+  // round both.
+  RECT AroundKey(int box) const {
+    const HWND window = boxes_[static_cast<std::size_t>(box - 1)];
+    RECT both{};
+    const RECT label = PlaceOf(::GetWindow(window, GW_HWNDPREV));
+    const RECT place = PlaceOf(window);
+    ::UnionRect(&both, &label, &place);
+    ::InflateRect(&both, 4, 4);
+    return both;
+  }
+
+  Form3 form_{runtime_, state_};
+  std::vector<HWND> boxes_;
+};
+
+// A plain check box, wide and without a text, of the key box's height, in
+// a window of its own: where its ink ends, the glyph does.
+LONG GlyphWidthOf(HWND key_box) {
+  constexpr int kWide = 200;
+  const RECT place = PlaceOf(key_box);
+  const int height = place.bottom - place.top;
+  const UniqueWindow window(::CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"",
+                                              WS_POPUP | WS_VISIBLE, 0, 0, kWide, height,
+                                              nullptr, nullptr, ::GetModuleHandleW(nullptr),
+                                              nullptr));
+  ::CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, 0, 0, kWide,
+                    height, window.get(), nullptr, ::GetModuleHandleW(nullptr), nullptr);
+  const std::vector<COLORREF> pixels = PixelsIn(window.get(), {0, 0, kWide, height});
+  const COLORREF background = ::GetSysColor(COLOR_BTNFACE);
+  LONG width = 0;
+  for (std::size_t i = 0; i < pixels.size(); ++i) {
+    if (pixels[i] != background) width = std::max(width, static_cast<LONG>(i % kWide) + 1);
+  }
+  return width;
+}
+
+// Whatever the text size, a box holds its glyph whole and nothing beside
+// it: its name, which a wider box would draw, never shows.
+TEST_F(KeyBoxPixelsTest, EveryBox_AtThisSize_DrawsItsGlyphAlone) {
+  const LONG glyph = GlyphWidthOf(boxes_.back());
+  ASSERT_GT(glyph, 0);
+  const COLORREF background = ::GetSysColor(COLOR_BTNFACE);
+  for (std::size_t box = 0; box < boxes_.size(); ++box) {
+    RECT place = PlaceOf(boxes_[box]);
+    EXPECT_GE(place.right - place.left, glyph) << "F" << box + 1;
+    place.left += glyph;
+    const std::vector<COLORREF> beside = PixelsIn(form_.hwnd(), place);
+    EXPECT_EQ(std::count_if(beside.begin(), beside.end(),
+                            [&](COLORREF pixel) { return pixel != background; }),
+              0)
+        << "F" << box + 1;
+  }
+  std::printf("glyph %ld px, widest box %ld px\n", glyph,
+              PlaceOf(boxes_.back()).right - PlaceOf(boxes_.back()).left);
+}
+
+// The focus shows on the focused box's label, and moves with it, as the
+// system's rules for focus marks say: hidden after a click until a key is
+// used, shown once one is, and always where the user has asked for them.
+// Wine keeps no such state, and shows every focus mark, its own controls'
+// too.
+TEST_F(KeyBoxPixelsTest, FocusMovingFromF2ToF3_ShowsAroundBothUnlessHidden) {
+  struct Case {
+    const char* what;
+    WORD ui_state;  // UIS_SET hides the focus marks, UIS_CLEAR shows them
+    BOOL always;    // the user's choice to see them always
+    bool shown;
+  } const cases[] = {{"after a key", UIS_CLEAR, FALSE, true},
+                     {"after a click", UIS_SET, FALSE, false},
+                     {"after a click, marks always shown", UIS_SET, TRUE, true}};
+  BOOL saved = FALSE;
+  ::SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &saved, 0);
+  for (const Case& test : cases) {
+    ::SystemParametersInfoW(SPI_SETKEYBOARDCUES, 0, reinterpret_cast<void*>(test.always ? 1 : 0),
+                            0);
+    ::SendMessageW(form_.hwnd(), WM_CHANGEUISTATE, MAKEWPARAM(test.ui_state, UISF_HIDEFOCUS), 0);
+    const bool hidden =
+        (::SendMessageW(boxes_[1], WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0 && !test.always;
+    ::SetFocus(boxes_[1]);
+    const std::vector<COLORREF> f2_before = PixelsIn(form_.hwnd(), AroundKey(2));
+    const std::vector<COLORREF> f3_before = PixelsIn(form_.hwnd(), AroundKey(3));
+    ::SetFocus(boxes_[2]);
+    const int f2 = Changed(f2_before, PixelsIn(form_.hwnd(), AroundKey(2)));
+    const int f3 = Changed(f3_before, PixelsIn(form_.hwnd(), AroundKey(3)));
+    EXPECT_TRUE(!test.shown || !hidden) << test.what;
+    EXPECT_EQ(f2 > 0, !hidden) << test.what << ": " << f2 << " pixels changed round F2";
+    EXPECT_EQ(f3 > 0, !hidden) << test.what << ": " << f3 << " pixels changed round F3";
+    std::printf("%s: %d and %d pixels changed\n", test.what, f2, f3);
+  }
+  ::SystemParametersInfoW(SPI_SETKEYBOARDCUES, 0, reinterpret_cast<void*>(saved ? 1 : 0), 0);
+}
 
 TEST_F(LegibilityTest, EveryForm_AtThisDpiAndInTheseFonts_ShowsEveryTextWhole) {
   // The keep-list window's caption and prompt end with the capture key.
@@ -176,7 +309,7 @@ TEST_F(LegibilityTest, KeepListPrompt_WithTheWidestKey_KeepsOneSizeOnBothLines) 
        control = ::GetWindow(control, GW_HWNDNEXT)) {
     wchar_t name[16] = {};
     ::GetClassNameW(control, name, 16);
-    if (std::wstring(name) != L"Static") continue;
+    if (std::wstring(name) != L"Static" || !Shown(control)) continue;
     const Drawn drawn = DrawnIn(control, FontOf(control), TextOf(control));
     heights.push_back(drawn.character_height);
     // Grown with the text, never a raster face stretched to a multiple.

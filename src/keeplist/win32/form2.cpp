@@ -21,13 +21,15 @@ Form2::Form2(FormsRuntime& runtime, Module1& state, WindowSystem& desktop)
                      .style = WS_OVERLAPPEDWINDOW, .ex_style = WS_EX_TOPMOST}),
       behaviour_(state, desktop, *this) {
   // Declared in reading order, which is the keyboard's and a screen
-  // reader's. The list, without a text of its own, takes the name of the
-  // label just before it: the instruction's line that names the key.
-  // One sentence over two lines: each line's font fits the other line too.
+  // reader's. One sentence over two lines: each line's font fits the other
+  // line too. The list, without a text of its own, takes the name of the
+  // label just before it: a hidden one that holds the whole sentence, which
+  // neither line says alone.
   Add(Label1, {.rect = {120, 120, 4575, 375}, .text = kPromptFirstLine, .font = &kLayoutFont,
                .fits_also = kPromptLongestSecondLine});
   Add(Label2, {.rect = {120, 360, 4575, 375}, .text = L"conserver et appuyez sur la touche",
                .font = &kLayoutFont, .fits_also = kPromptFirstLine});
+  Add(list_name_, {});
   Add(List1, {.rect = {360, 1080, 4095, 1815}});
   Add(Command1, {.rect = {480, 3000, 1575, 375}, .text = L"Rafraîchir la liste"});
   Add(Command2, {.rect = {2760, 3000, 1575, 375}, .text = L"Effacer la liste"});
@@ -56,7 +58,11 @@ void Form2::SetCaption(const std::string& caption) {
   ::SetWindowTextW(hwnd(), WideText(caption).c_str());
 }
 
-void Form2::SetPrompt(const std::string& prompt) { Label2.SetCaption(WideText(prompt)); }
+void Form2::SetPrompt(const std::string& prompt) {
+  const std::wstring second_line = WideText(prompt);
+  Label2.SetCaption(second_line);
+  list_name_.SetCaption(std::wstring(kPromptFirstLine) + L" " + second_line);
+}
 
 WindowHandle Form2::Handle() { return ToWindowHandle(hwnd()); }
 

@@ -27,6 +27,7 @@ class Form2 final : public Form, private KeepListView {
 
   Label Label1;
   Label Label2;
+  HiddenLabel list_name_;
   Frame Frame1;
   ListBox List1;
   CommandButton Command1;

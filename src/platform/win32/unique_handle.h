@@ -43,4 +43,19 @@ using UniqueBrush = UniqueHandle<HBRUSH, &::DeleteObject>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, &::CloseHandle>;
 using UniqueModule = UniqueHandle<HMODULE, &::FreeLibrary>;
 
+// A window's DC for the scope, given back at its end.
+class WindowDc {
+ public:
+  explicit WindowDc(HWND window) : window_(window), dc_(::GetDC(window)) {}
+  ~WindowDc() { ::ReleaseDC(window_, dc_); }
+  WindowDc(const WindowDc&) = delete;
+  WindowDc& operator=(const WindowDc&) = delete;
+
+  HDC get() const { return dc_; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+};
+
 }  // namespace velmora::win32

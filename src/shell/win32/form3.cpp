@@ -51,8 +51,9 @@ Form3::Form3(FormsRuntime& runtime, Module1& state)
       behaviour_(state, *this) {
   // In reading order, which is the keyboard's and a screen reader's: each
   // key's label, then its box, F1 to F12, then the duration. A box's name is
-  // its own text, which it never draws; the duration box, without a text of
-  // its own, takes the name of the label just before it.
+  // its own text, which it never draws, and its label shows its focus; the
+  // duration box, without a text of its own, takes the name of the label
+  // just before it.
   Add(lblENABLE, {.rect = InFrame({405, 270, 2145, 240}), .text = L"Définir la touche capture",
                   .font = &kHeadingFont, .sized_to_text = true});
   for (int box = 1; box <= kKeyBoxCount; ++box) {
@@ -62,6 +63,7 @@ Form3::Form3(FormsRuntime& runtime, Module1& state)
         {.rect = KeyLabelRect(box), .text = name, .font = &kKeyFont, .sized_to_text = true});
     Add(KeyBox(box), {.rect = KeyBoxRect(box), .text = name});
     KeyBox(box).OnPress([this, box] { behaviour_.BoxPressed(box); });
+    KeyBox(box).ShowFocusOn(KeyLabel(box));
   }
   // From (0, 2160) to (3000, 2160), cut at the frame's right edge.
   Add(Line1, {.rect = InFrame({0, 2160, kFrame.width, kLineThickness})});

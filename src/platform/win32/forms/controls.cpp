@@ -1,6 +1,8 @@
 #include "platform/win32/forms/controls.h"
 
 #include <commctrl.h>
+#include <uxtheme.h>
+#include <vssym32.h>
 
 #include "platform/text.h"
 #include "platform/win32/dynamic_calls.h"
@@ -29,6 +31,41 @@ bool IsPress(UINT message, WPARAM wparam) {
   }
 }
 
+// Two pixels at 96 dpi, grown with the layout: a gap, then the dotted line.
+constexpr int kFocusMarginTwips = 30;
+
+// The system hides the focus marks after a click until a key is used, but
+// never where the user has asked to see them always.
+bool FocusMarksShown(HWND control) {
+  BOOL always = FALSE;
+  ::SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &always, 0);
+  return always != FALSE || (::SendMessageW(control, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) == 0;
+}
+
+bool ChangesFocusMarks(UINT message) {
+  return message == WM_SETFOCUS || message == WM_KILLFOCUS || message == WM_UPDATEUISTATE;
+}
+
+// The glyph that a themed check box draws, at the DPI its theme was opened
+// for; none where the box is not themed. comctl32 6 loads the theme library
+// wherever themes are on, so without it no box is themed.
+std::optional<int> ThemedGlyphWidth(HWND box) {
+  const HMODULE themes = ::GetModuleHandleW(L"uxtheme.dll");
+  if (themes == nullptr) return std::nullopt;
+  decltype(&::GetWindowTheme) window_theme = nullptr;
+  decltype(&::GetThemePartSize) part_size = nullptr;
+  FindFunction(themes, "GetWindowTheme", window_theme);
+  FindFunction(themes, "GetThemePartSize", part_size);
+  const HTHEME theme = window_theme != nullptr ? window_theme(box) : nullptr;
+  SIZE glyph{};
+  if (theme == nullptr || part_size == nullptr ||
+      FAILED(part_size(theme, WindowDc(box).get(), BP_CHECKBOX, CBS_UNCHECKEDNORMAL, nullptr,
+                       TS_DRAW, &glyph))) {
+    return std::nullopt;
+  }
+  return glyph.cx;
+}
+
 bool HighContrastOn() {
   HIGHCONTRASTW contrast{};
   contrast.cbSize = sizeof(contrast);
@@ -53,7 +90,7 @@ void Control::Create(HWND parent, const ControlArgs& args) {
 }
 
 void Control::Layout(const LayoutContext& context) {
-  if (window_ == nullptr) return;
+  if (window_ == nullptr || !Shown()) return;
   layout_ = context;
   const UINT dpi = context.dpi;
   SIZE size{TwipsToPixels(rect_.width, dpi, context.scale),
@@ -75,9 +112,11 @@ void Control::Layout(const LayoutContext& context) {
   // The control lets go of its old font before the font is deleted.
   ::SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   own_font_ = std::move(own);
-  ::SetWindowPos(window_, nullptr, TwipsToPixels(rect_.left, dpi, context.scale),
-                 TwipsToPixels(rect_.top, dpi, context.scale), size.cx, size.cy,
-                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  const int left = TwipsToPixels(rect_.left, dpi, context.scale);
+  const int top = TwipsToPixels(rect_.top, dpi, context.scale);
+  const RECT placed = Placed({left, top, left + size.cx, top + size.cy}, context);
+  ::SetWindowPos(window_, nullptr, placed.left, placed.top, placed.right - placed.left,
+                 placed.bottom - placed.top, SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 
 void Control::Relayout() {
@@ -100,6 +139,53 @@ void Label::SetCaption(std::wstring_view caption) {
   ::SetWindowTextW(hwnd(), text.c_str());
   // The new text may need another size, or a smaller font.
   Relayout();
+}
+
+// Centred both ways in a rectangle grown by the same margin on every side,
+// a label sized to its text draws it exactly where a plain label would.
+DWORD Label::KindStyle() const {
+  return focus_of_ != nullptr ? SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX : SS_LEFT | SS_NOPREFIX;
+}
+
+RECT Label::Placed(const RECT& laid_out, const LayoutContext& context) const {
+  RECT placed = laid_out;
+  if (focus_of_ != nullptr) {
+    const int margin = TwipsToPixels(kFocusMarginTwips, context.dpi, context.scale);
+    ::InflateRect(&placed, margin, margin);
+  }
+  return placed;
+}
+
+bool Label::ShowsFocusNow() const {
+  return focus_of_ != nullptr && focus_of_->hwnd() != nullptr &&
+         ::GetFocus() == focus_of_->hwnd() && FocusMarksShown(focus_of_->hwnd());
+}
+
+void Label::OnCreated() {
+  if (focus_of_ == nullptr) return;
+  static_procedure_ = reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(
+      hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FocusProcedure)));
+}
+
+LRESULT CALLBACK Label::FocusProcedure(HWND window, UINT message, WPARAM wparam,
+                                       LPARAM lparam) {
+  const auto* label = static_cast<const Label*>(FromWindow(window));
+  // The whole label is painted again, so that the rectangle drawn over it
+  // is never left half there.
+  if (message == WM_PAINT) ::InvalidateRect(window, nullptr, TRUE);
+  const LRESULT result =
+      ::CallWindowProcW(label->static_procedure_, window, message, wparam, lparam);
+  if (message == WM_PAINT && label->ShowsFocusNow()) {
+    RECT client{};
+    ::GetClientRect(window, &client);
+    ::DrawFocusRect(WindowDc(window).get(), &client);
+  }
+  return result;
+}
+
+void HiddenLabel::SetCaption(std::wstring_view caption) {
+  const std::wstring text(caption);
+  ::SetWindowTextW(hwnd(), text.c_str());
 }
 
 HBRUSH Label::OnColor(HDC dc) {
@@ -130,18 +216,51 @@ void CheckBox::SetTicked(bool ticked) {
   ::SendMessageW(hwnd(), BM_SETCHECK, ticked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-// The box must see a button or key go down before it toggles itself, so its
-// window procedure is wrapped, through user32 alone.
-void CheckBox::OnCreated() {
-  box_procedure_ = reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(
-      hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PressProcedure)));
+void CheckBox::ShowFocusOn(Label& label) {
+  focus_label_ = &label;
+  label.ShowFocusOf(*this);
 }
 
-LRESULT CALLBACK CheckBox::PressProcedure(HWND window, UINT message, WPARAM wparam,
-                                          LPARAM lparam) {
+// The box must see a button or key go down before it toggles itself, and
+// its label must see its focus come and go, so its window procedure is
+// wrapped, through user32 alone.
+void CheckBox::OnCreated() {
+  box_procedure_ = reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(
+      hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&BoxProcedure)));
+}
+
+LRESULT CALLBACK CheckBox::BoxProcedure(HWND window, UINT message, WPARAM wparam,
+                                        LPARAM lparam) {
   auto* box = static_cast<CheckBox*>(FromWindow(window));
   if (IsPress(message, wparam) && box->press_) box->press_();
-  return ::CallWindowProcW(box->box_procedure_, window, message, wparam, lparam);
+  const LRESULT result = ::CallWindowProcW(box->box_procedure_, window, message, wparam, lparam);
+  if (ChangesFocusMarks(message) && box->focus_label_ != nullptr &&
+      box->focus_label_->hwnd() != nullptr) {
+    ::InvalidateRect(box->focus_label_->hwnd(), nullptr, TRUE);
+  }
+  return result;
+}
+
+// The box keeps the layout's place and height, and its glyph's width,
+// which does not grow with the text: the box's text starts only past a gap
+// after the glyph, so it never has a pixel of room, whatever the text size.
+// The BS_BITMAP style alone would not keep it from being drawn: a button
+// with that style and no image shows its text.
+RECT CheckBox::Placed(const RECT& laid_out, const LayoutContext& context) const {
+  RECT placed = laid_out;
+  placed.right = placed.left + GlyphWidth(context.dpi);
+  return placed;
+}
+
+// Unthemed, the glyph is 13 pixels wide at 96 dpi and grows with the DPI;
+// Wine draws it 12 * dpi / 96 + 1 wide. Rounded up, this width holds the
+// glyph whole, and the gap after it, half a digit wide or more, is wider
+// than the pixel it may leave.
+int CheckBox::GlyphWidth(UINT dpi) const {
+  constexpr int kGlyphAt96Dpi = 13;
+  constexpr int kAt96Dpi = static_cast<int>(kDefaultDpi);
+  if (const std::optional<int> themed = ThemedGlyphWidth(hwnd())) return *themed;
+  return (kGlyphAt96Dpi * static_cast<int>(dpi) + kAt96Dpi - 1) / kAt96Dpi;
 }
 
 void ListBox::Clear() { ::SendMessageW(hwnd(), LB_RESETCONTENT, 0, 0); }

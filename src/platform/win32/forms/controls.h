@@ -85,6 +85,12 @@ class Control {
   virtual DWORD KindStyle() const = 0;
   virtual DWORD KindExStyle() const { return 0; }
   virtual void OnCreated() {}
+  // Where the control lies, from where the layout puts it.
+  virtual RECT Placed(const RECT& laid_out, const LayoutContext& /*context*/) const {
+    return laid_out;
+  }
+  // A control that is never shown is never laid out either.
+  virtual bool Shown() const { return true; }
   // The room a fixed caption leaves on each side of its text, in pixels at
   // 96 dpi; none for a control whose text is not a caption to fit, such as a
   // text box's, which the user types.
@@ -109,14 +115,40 @@ class Label final : public Control {
   // The text's colour, but for a contrast theme's, which wins.
   void SetTextColor(COLORREF color) { text_color_ = color; }
   HBRUSH OnColor(HDC dc) override;
+  // Before the form loads: the label shows the keyboard focus of `control`,
+  // which has no room to show it itself, as the system's focus rectangle
+  // around the label's text, and with the system's rules: while `control`
+  // has the focus, and unless the focus marks are hidden (after a click,
+  // until a key is used). The text stays where it was laid out.
+  void ShowFocusOf(const Control& control) { focus_of_ = &control; }
+  bool ShowsFocusNow() const;
+
+ protected:
+  const wchar_t* WindowClass() const override { return L"STATIC"; }
+  DWORD KindStyle() const override;
+  std::optional<int> CaptionEdge() const override { return 0; }
+  void OnCreated() override;
+  RECT Placed(const RECT& laid_out, const LayoutContext& context) const override;
+
+ private:
+  static LRESULT CALLBACK FocusProcedure(HWND window, UINT message, WPARAM wparam,
+                                         LPARAM lparam);
+
+  std::optional<COLORREF> text_color_;
+  const Control* focus_of_ = nullptr;
+  WNDPROC static_procedure_ = nullptr;
+};
+
+// A text that is never shown: the name that a screen reader gives the
+// control after it, which takes the name of the label just before it.
+class HiddenLabel final : public Control {
+ public:
+  void SetCaption(std::wstring_view caption);
 
  protected:
   const wchar_t* WindowClass() const override { return L"STATIC"; }
   DWORD KindStyle() const override { return SS_LEFT | SS_NOPREFIX; }
-  std::optional<int> CaptionEdge() const override { return 0; }
-
- private:
-  std::optional<COLORREF> text_color_;
+  bool Shown() const override { return false; }
 };
 
 // A one-line text box.
@@ -138,25 +170,32 @@ class TextBox final : public Control {
 
 // A check box that a click or the space bar toggles, drawn as the box alone.
 // Its text is the name a screen reader reads and is never drawn: the box is
-// an image button without an image. Its Press comes when any mouse button or
-// the space bar goes down on it, before the button's own handling toggles it.
+// exactly as wide as its glyph, which leaves the text no room. Its Press
+// comes when any mouse button or the space bar goes down on it, before the
+// button's own handling toggles it.
 class CheckBox final : public Control {
  public:
   bool Ticked() const;
   void SetTicked(bool ticked);
   void OnPress(std::function<void()> handler) { press_ = std::move(handler); }
+  // Before the form loads: the box's focus shows on its label, since the box
+  // has no room to show it.
+  void ShowFocusOn(Label& label);
 
  protected:
   const wchar_t* WindowClass() const override { return L"BUTTON"; }
   DWORD KindStyle() const override { return WS_TABSTOP | BS_AUTOCHECKBOX | BS_BITMAP; }
   void OnCreated() override;
+  RECT Placed(const RECT& laid_out, const LayoutContext& context) const override;
 
  private:
-  static LRESULT CALLBACK PressProcedure(HWND window, UINT message, WPARAM wparam,
-                                         LPARAM lparam);
+  static LRESULT CALLBACK BoxProcedure(HWND window, UINT message, WPARAM wparam,
+                                       LPARAM lparam);
+  int GlyphWidth(UINT dpi) const;
 
   WNDPROC box_procedure_ = nullptr;
   std::function<void()> press_;
+  const Label* focus_label_ = nullptr;
 };
 
 // An unsorted list box: lines are added at the end and never reordered. Its

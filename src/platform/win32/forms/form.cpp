@@ -89,6 +89,11 @@ void Form::Load() {
 void Form::Show() {
   if (!IsLoaded()) return;
   ::ShowWindow(hwnd(), SW_SHOWNORMAL);
+  // As a dialog box starts: the focus and the keyboard's marks follow the
+  // last input, hidden after a click until a key is used, and shown
+  // throughout where the user has asked to see them always.
+  ::SendMessageW(hwnd(), WM_CHANGEUISTATE,
+                 MAKEWPARAM(UIS_INITIALIZE, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
   ::SetForegroundWindow(hwnd());
 }
 
@@ -207,7 +212,7 @@ void Form::SizeAndCentre(const RECT& work_area) {
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void Form::Relayout(UINT dpi, const RECT* suggested) {
+void Form::Relayout(UINT dpi, const RECT* suggested, bool suggested_fits) {
   const MONITORINFO monitor =
       MonitorInfo(suggested != nullptr ? ::MonitorFromRect(suggested, MONITOR_DEFAULTTONEAREST)
                                        : ::MonitorFromWindow(hwnd(), MONITOR_DEFAULTTONEAREST));
@@ -222,12 +227,14 @@ void Form::Relayout(UINT dpi, const RECT* suggested) {
   const POINT workspace{monitor.rcWork.left - monitor.rcMonitor.left,
                         monitor.rcWork.top - monitor.rcMonitor.top};
   RECT& normal = placement.rcNormalPosition;
-  if (suggested != nullptr && !::IsIconic(hwnd()) && !::IsZoomed(hwnd())) {
+  const bool moved = suggested != nullptr && !::IsIconic(hwnd()) && !::IsZoomed(hwnd());
+  if (moved && suggested_fits) {
     normal = *suggested;
   } else {
     const SIZE outer = OuterSize(dpi_, scale_);
-    const POINT top_left = KeptInside({normal.left + workspace.x, normal.top + workspace.y},
-                                      outer, monitor.rcWork);
+    const POINT from = moved ? POINT{suggested->left, suggested->top}
+                             : POINT{normal.left + workspace.x, normal.top + workspace.y};
+    const POINT top_left = KeptInside(from, outer, monitor.rcWork);
     normal = {top_left.x, top_left.y, top_left.x + outer.cx, top_left.y + outer.cy};
   }
   ::OffsetRect(&normal, -workspace.x, -workspace.y);
@@ -238,14 +245,17 @@ void Form::Relayout(UINT dpi, const RECT* suggested) {
 }
 
 LRESULT Form::OnDpiChanged(WPARAM wparam, LPARAM lparam) {
-  // Where the system asked WM_GETDPISCALEDSIZE first, the suggested
-  // rectangle has the layout's size; either way it is where the system
-  // moves the window to, under the mouse that drags it.
-  Relayout(HIWORD(wparam), reinterpret_cast<const RECT*>(lparam));
+  // The suggested rectangle is where the system moves the window to, under
+  // the mouse that drags it. Only where the system asked WM_GETDPISCALEDSIZE
+  // first (per-monitor v2) does it have the layout's size; under v1
+  // (Windows 8.1 and the first Windows 10) it is the old window scaled by
+  // the DPI alone, and the form keeps only its corner.
+  const bool suggested_fits = std::exchange(dpi_size_answered_, false);
+  Relayout(HIWORD(wparam), reinterpret_cast<const RECT*>(lparam), suggested_fits);
   return 0;
 }
 
-LRESULT Form::OnGetDpiScaledSize(WPARAM wparam, LPARAM lparam) const {
+LRESULT Form::OnGetDpiScaledSize(WPARAM wparam, LPARAM lparam) {
   // Without this answer the system would scale the old size by the DPI
   // alone, but the layout also follows the message font, whose nominal
   // height rounds differently at each DPI.
@@ -253,14 +263,18 @@ LRESULT Form::OnGetDpiScaledSize(WPARAM wparam, LPARAM lparam) const {
   const RECT work_area =
       MonitorInfo(::MonitorFromWindow(hwnd(), MONITOR_DEFAULTTONEAREST)).rcWork;
   *reinterpret_cast<SIZE*>(lparam) = OuterSize(dpi, ScaleAt(dpi, work_area));
+  dpi_size_answered_ = true;
   return TRUE;
 }
 
 // A new message font or text size (Settings > Accessibility > Text size)
 // reaches every top-level window as this change.
 void Form::OnSettingChange(WPARAM wparam) {
-  if (wparam != SPI_SETNONCLIENTMETRICS) return;
-  Relayout(dpi_, nullptr);
+  if (wparam == SPI_SETNONCLIENTMETRICS) Relayout(dpi_, nullptr, false);
+  // The focus marks that the form's own controls draw follow this setting.
+  if (wparam == SPI_SETKEYBOARDCUES) {
+    ::RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  }
 }
 
 // IsDialogMessageW turns Escape into IDCANCEL, and Enter on a button that

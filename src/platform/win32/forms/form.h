@@ -108,10 +108,11 @@ class Form {
   // Lays the form out again at `dpi` for the monitor that holds
   // `suggested`, or the window's own, and gives it its new size in the
   // state it is in: a minimized or maximized form stays so, and comes back
-  // at the new size when restored. A normal form takes `suggested`.
-  void Relayout(UINT dpi, const RECT* suggested);
+  // at the new size when restored. A normal form moves to `suggested`:
+  // takes it whole when it `suggested_fits` the layout, else its corner.
+  void Relayout(UINT dpi, const RECT* suggested, bool suggested_fits);
   LRESULT OnDpiChanged(WPARAM wparam, LPARAM lparam);
-  LRESULT OnGetDpiScaledSize(WPARAM wparam, LPARAM lparam) const;
+  LRESULT OnGetDpiScaledSize(WPARAM wparam, LPARAM lparam);
   void OnSettingChange(WPARAM wparam);
   void OnNcDestroy(HWND window);
   // Escape closes the form and Enter presses the focused button; true when
@@ -137,6 +138,8 @@ class Form {
   UniqueIcon small_icon_;
   // From QueryUnload to the end of the window's destruction.
   bool unloading_ = false;
+  // Between the answer to WM_GETDPISCALEDSIZE and the WM_DPICHANGED after it.
+  bool dpi_size_answered_ = false;
   HWND focus_ = nullptr;
   UniqueWindow window_;
 };
