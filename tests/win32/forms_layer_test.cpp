@@ -311,6 +311,20 @@ TEST_F(FormsLayerTest, OpenForm_FollowsTheMessageFontAndTheDpi) {
   ::GetWindowRect(form.hwnd(), &window);
   EXPECT_TRUE(::EqualRect(&window, &suggested));
   EXPECT_EQ(label_left(), TwipsToPixels(120, 144));
+
+  // Back at 100 % under per-monitor v1, which asks nothing first and
+  // suggests the old window scaled by the DPI alone: the form keeps the
+  // corner and takes its layout's size.
+  RECT scaled{60, 50, 60 + size.cx * 2 / 3 + 7, 50 + size.cy * 2 / 3 + 7};
+  ::SendMessageW(form.hwnd(), WM_DPICHANGED, MAKEWPARAM(96, 96),
+                 reinterpret_cast<LPARAM>(&scaled));
+  ::GetWindowRect(form.hwnd(), &window);
+  const SIZE at_96 = WindowSizeForClient({TwipsToPixels(6015, 96), TwipsToPixels(5490, 96)},
+                                         WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 0, 96);
+  EXPECT_EQ(window.left, scaled.left);
+  EXPECT_EQ(window.top, scaled.top);
+  EXPECT_EQ(window.right - window.left, at_96.cx);
+  EXPECT_EQ(window.bottom - window.top, at_96.cy);
   form.Unload();
 }
 
