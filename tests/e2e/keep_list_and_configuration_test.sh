@@ -41,7 +41,7 @@ click_control() {
   [ -n "${bottom:-}" ] || fail "no control $2 in $1"
   xdotool mousemove $(((left + right) / 2)) $(((top + bottom) / 2)) click 1
 }
-readonly CLEAR_BUTTON=5 F5_BOX=11
+readonly CLEAR_BUTTON=6 F5_BOX=11
 
 # Points at the middle of a helper window's title bar and presses the key.
 press_over_title() {

@@ -40,6 +40,8 @@ using UniqueIcon = UniqueHandle<HICON, &::DestroyIcon>;
 using UniqueMenu = UniqueHandle<HMENU, &::DestroyMenu>;
 using UniqueFont = UniqueHandle<HFONT, &::DeleteObject>;
 using UniqueBrush = UniqueHandle<HBRUSH, &::DeleteObject>;
+using UniqueBitmap = UniqueHandle<HBITMAP, &::DeleteObject>;
+using UniqueMemoryDc = UniqueHandle<HDC, &::DeleteDC>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, &::CloseHandle>;
 using UniqueModule = UniqueHandle<HMODULE, &::FreeLibrary>;
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -82,19 +83,61 @@ class ScreenWithFont {
   HGDIOBJ old_font_;
 };
 
+// How many pixels `text` inks in `font`, drawn black on white.
+int InkedPixels(HFONT font, std::wstring_view text) {
+  const SIZE extent = TextExtent(font, text);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = extent.cx;
+  info.bmiHeader.biHeight = -extent.cy;  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  const UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
+  const UniqueBitmap bitmap(::CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (bits == nullptr) return 0;
+  const HGDIOBJ old_bitmap = ::SelectObject(dc.get(), bitmap.get());
+  const HGDIOBJ old_font = ::SelectObject(dc.get(), font);
+  ::PatBlt(dc.get(), 0, 0, extent.cx, extent.cy, WHITENESS);
+  ::TextOutW(dc.get(), 0, 0, text.data(), static_cast<int>(text.size()));
+  ::GdiFlush();
+  ::SelectObject(dc.get(), old_font);
+  ::SelectObject(dc.get(), old_bitmap);
+  const auto* pixels = static_cast<const std::uint32_t*>(bits);
+  constexpr std::uint32_t kWhite = 0xFFFFFF;
+  return static_cast<int>(std::count_if(pixels, pixels + extent.cx * extent.cy,
+                                        [](std::uint32_t pixel) { return (pixel & kWhite) != kWhite; }));
+}
+
+// Whether a bold font shows bold. Without font smoothing, as under Wine, a
+// face's bold can keep one-pixel stems at some sizes and read as regular:
+// Wine's own Tahoma Bold does at 18 pixels, where the message font's bold
+// (DejaVu Sans Bold) has two-pixel stems. Bold that shows inks a third more.
+bool ShowsBold(HFONT font) {
+  constexpr std::wstring_view kSample = L"F10";
+  LOGFONTW regular{};
+  ::GetObjectW(font, sizeof(regular), &regular);
+  regular.lfWeight = FW_NORMAL;
+  const UniqueFont plain(::CreateFontIndirectW(&regular));
+  return InkedPixels(font, kSample) * 3 >= InkedPixels(plain.get(), kSample) * 4;
+}
+
 // Whether the font drawn serves for the asked character height. A raster
 // face such as MS Sans Serif comes in a few sizes only: the system gives the
 // nearest one, which at a high DPI may be far smaller than asked, or
 // stretches one to a multiple of its size, drawn coarse (under Wine, as small
 // letters spread apart). At the size a layout names, a raster size a pixel
 // off stands for it; a font grown with the text must grow, even by one pixel
-// (from 8 to 9 pt), so it takes an outline face of its exact size.
-bool Serves(HFONT font, LONG pixels, LayoutScale scale) {
+// (from 8 to 9 pt), so it takes an outline face of its exact size, bold
+// that shows where bold is asked.
+bool Serves(HFONT font, const FontSpec& wanted, LONG pixels, LayoutScale scale) {
   TEXTMETRICW metrics{};
   ::GetTextMetricsW(ScreenWithFont(font).dc(), &metrics);
   const LONG off = std::abs(metrics.tmHeight - metrics.tmInternalLeading - pixels);
   if (scale.numerator == scale.denominator) return off <= 1;
-  return off == 0 && (metrics.tmPitchAndFamily & TMPF_VECTOR) != 0;
+  return off == 0 && (metrics.tmPitchAndFamily & TMPF_VECTOR) != 0 &&
+         (!wanted.bold || ShowsBold(font));
 }
 
 }  // namespace
@@ -119,7 +162,7 @@ UniqueFont CreateNamedFont(const FontSpec& wanted, UINT dpi, LayoutScale scale) 
   UniqueFont font;
   for (std::wstring_view face : InstalledFaces(wanted.face)) {
     font = CreateFace(wanted, face, pixels, dpi);
-    if (Serves(font.get(), pixels, scale)) break;
+    if (Serves(font.get(), wanted, pixels, scale)) break;
   }
   return font;
 }
@@ -133,7 +176,9 @@ UniqueFont CreateFittingFont(const FontSpec& wanted, UINT dpi, LayoutScale scale
   do {
     for (std::wstring_view face : faces) {
       font = CreateFace(wanted, face, pixels, dpi);
-      if (Serves(font.get(), pixels, scale) && TextsFit(font.get(), texts, box)) return font;
+      if (Serves(font.get(), wanted, pixels, scale) && TextsFit(font.get(), texts, box)) {
+        return font;
+      }
     }
   } while (--pixels >= smallest);
   return font;
