@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "state/module1.h"
 #include "platform/win32/forms/dpi.h"
@@ -23,6 +24,18 @@ inline std::wstring TextOf(HWND window) {
   text.resize(static_cast<std::size_t>(
       ::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
   return text;
+}
+
+// The pixels of a rectangle of the window's client area, row by row, once
+// every pending paint is done.
+inline std::vector<COLORREF> PixelsIn(HWND window, const RECT& rect) {
+  ::RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  const WindowDc dc(window);
+  std::vector<COLORREF> pixels;
+  for (LONG y = rect.top; y < rect.bottom; ++y) {
+    for (LONG x = rect.left; x < rect.right; ++x) pixels.push_back(::GetPixel(dc.get(), x, y));
+  }
+  return pixels;
 }
 
 // Where the control lies in its form's client area.

@@ -76,8 +76,21 @@ void PressKey(EventPump& pump, WORD key, bool shift = false) {
   ::SetKeyboardState(keys);
 }
 
+// Where a control's focus mark shows: on it, or for a key box, whose glyph
+// has no room for one, on its label just before it.
+RECT FocusArea(HWND control) {
+  RECT area = PlaceOf(control);
+  if (const HWND label = ::GetWindow(control, GW_HWNDPREV); ClassOf(label) == L"static") {
+    const RECT label_place = PlaceOf(label);
+    ::UnionRect(&area, &area, &label_place);
+  }
+  ::InflateRect(&area, 2, 2);
+  return area;
+}
+
 // The shown form's controls have the table's names, the focus is on the
-// first place of the Tab order, and Tab goes once round it.
+// first place of the Tab order, Tab goes once round it, and each place
+// shows its focus: its area changes when the focus leaves it.
 void ExpectNamesAndTabOrder(HWND form, const std::vector<Expected>& expected, EventPump& pump) {
   const std::vector<HWND> controls = ControlsOf(form);
   ASSERT_EQ(controls.size(), expected.size());
@@ -87,8 +100,11 @@ void ExpectNamesAndTabOrder(HWND form, const std::vector<Expected>& expected, Ev
     if (expected[i].tab != 0) by_tab[expected[i].tab] = controls[i];
   }
   for (int place = 0; place <= static_cast<int>(by_tab.size()); ++place) {
-    EXPECT_EQ(::GetFocus(), by_tab[place % static_cast<int>(by_tab.size()) + 1]) << place;
+    const HWND focused = by_tab[place % static_cast<int>(by_tab.size()) + 1];
+    EXPECT_EQ(::GetFocus(), focused) << place;
+    const std::vector<COLORREF> with_focus = PixelsIn(form, FocusArea(focused));
     PressKey(pump, VK_TAB);
+    EXPECT_NE(PixelsIn(form, FocusArea(focused)), with_focus) << "no focus shown at " << place;
   }
 }
 
@@ -267,19 +283,6 @@ TEST_F(FormsTest, KeepListWindow_Enter_PressesTheFocusedButton) {
   EXPECT_EQ(form.List().Count(), 0);
 }
 
-// The form's client area as shown, row by row.
-std::vector<COLORREF> PixelsShown(HWND form) {
-  RECT client{};
-  ::GetClientRect(form, &client);
-  const HDC dc = ::GetDC(form);
-  std::vector<COLORREF> pixels;
-  for (int y = 0; y < client.bottom; ++y) {
-    for (int x = 0; x < client.right; ++x) pixels.push_back(::GetPixel(dc, x, y));
-  }
-  ::ReleaseDC(form, dc);
-  return pixels;
-}
-
 // Under a contrast scheme, light on black, each form shows the scheme's
 // colours alone, on its background. Wine cannot switch high contrast on,
 // which gives the about box's red title the scheme's text colour: here the
@@ -302,7 +305,9 @@ TEST_F(FormsTest, ContrastScheme_FormsDrawInTheSchemesColoursOnly) {
     form->Load();
     form->Show();
     ::UpdateWindow(form->hwnd());
-    const std::vector<COLORREF> pixels = PixelsShown(form->hwnd());
+    RECT client{};
+    ::GetClientRect(form->hwnd(), &client);
+    const std::vector<COLORREF> pixels = PixelsIn(form->hwnd(), client);
     std::set<COLORREF> shown(pixels.begin(), pixels.end());
     if (form == &about) std::erase_if(shown, [](COLORREF c) { return c != 0 && c <= 0xFF; });
     EXPECT_EQ(pixels.front(), kBlack) << "the background of " << Utf8Text(TextOf(form->hwnd()));

@@ -105,9 +105,10 @@ int InkedPixels(HFONT font, std::wstring_view text) {
   ::SelectObject(dc.get(), old_font);
   ::SelectObject(dc.get(), old_bitmap);
   const auto* pixels = static_cast<const std::uint32_t*>(bits);
+  const std::ptrdiff_t count = static_cast<std::ptrdiff_t>(extent.cx) * extent.cy;
   constexpr std::uint32_t kWhite = 0xFFFFFF;
-  return static_cast<int>(std::count_if(pixels, pixels + extent.cx * extent.cy,
-                                        [](std::uint32_t pixel) { return (pixel & kWhite) != kWhite; }));
+  return static_cast<int>(std::count_if(
+      pixels, pixels + count, [](std::uint32_t pixel) { return (pixel & kWhite) != kWhite; }));
 }
 
 // Whether a bold font shows bold. Without font smoothing, as under Wine, a
@@ -129,15 +130,16 @@ bool ShowsBold(HFONT font) {
 // stretches one to a multiple of its size, drawn coarse (under Wine, as small
 // letters spread apart). At the size a layout names, a raster size a pixel
 // off stands for it; a font grown with the text must grow, even by one pixel
-// (from 8 to 9 pt), so it takes an outline face of its exact size, bold
-// that shows where bold is asked.
+// (from 8 to 9 pt), so it takes an outline face of its exact size. Either
+// way a bold font must show bold.
 bool Serves(HFONT font, const FontSpec& wanted, LONG pixels, LayoutScale scale) {
   TEXTMETRICW metrics{};
   ::GetTextMetricsW(ScreenWithFont(font).dc(), &metrics);
   const LONG off = std::abs(metrics.tmHeight - metrics.tmInternalLeading - pixels);
-  if (scale.numerator == scale.denominator) return off <= 1;
-  return off == 0 && (metrics.tmPitchAndFamily & TMPF_VECTOR) != 0 &&
-         (!wanted.bold || ShowsBold(font));
+  const bool size_serves = scale.numerator == scale.denominator
+                               ? off <= 1
+                               : off == 0 && (metrics.tmPitchAndFamily & TMPF_VECTOR) != 0;
+  return size_serves && (!wanted.bold || ShowsBold(font));
 }
 
 }  // namespace
