@@ -67,19 +67,15 @@ UniqueFont CreateFace(const FontSpec& wanted, std::wstring_view face, LONG pixel
 // at the end of the scope.
 class ScreenWithFont {
  public:
-  explicit ScreenWithFont(HFONT font)
-      : dc_(::GetDC(nullptr)), old_font_(::SelectObject(dc_, font)) {}
-  ~ScreenWithFont() {
-    ::SelectObject(dc_, old_font_);
-    ::ReleaseDC(nullptr, dc_);
-  }
+  explicit ScreenWithFont(HFONT font) : old_font_(::SelectObject(screen_.get(), font)) {}
+  ~ScreenWithFont() { ::SelectObject(screen_.get(), old_font_); }
   ScreenWithFont(const ScreenWithFont&) = delete;
   ScreenWithFont& operator=(const ScreenWithFont&) = delete;
 
-  HDC dc() const { return dc_; }
+  HDC dc() const { return screen_.get(); }
 
  private:
-  HDC dc_;
+  const WindowDc screen_{nullptr};
   HGDIOBJ old_font_;
 };
 
