@@ -23,6 +23,8 @@ expect_exit() {
   [[ $result == "exit $code "* ]] && [ "$ms" -le 3000 ] || fail "Velmora.exe $* gave: $result"
 }
 processes_are() { [ "$(velmora_pids | wc -l)" -eq "$1" ]; }
+# Wine keeps a process's Linux folder where its Windows current folder is.
+resident_folder() { readlink "/proc/$(velmora_pids)/cwd"; }
 closes_of_ie() { helper_events WM_CLOSE ie; }
 
 start_velmora
@@ -78,6 +80,7 @@ wait_for "the new Velmora's icon" 15 icon_is other
 main_forms_are 1 && processes_are 1 || fail "/balayer did not leave one resident Velmora"
 removed=$(ctl remove-folder "$(windows_path "$caller")")
 [ "$removed" = removed ] || fail "the caller's folder of /balayer, while its resident runs: $removed"
+[ "$(resident_folder)" = "$E2E_BIN" ] || fail "the resident runs in $(resident_folder)"
 echo "the resident started by /balayer runs in: $(resident_folder)"
 
 # As a script that updates Velmora does: each /quitter ends with the
