@@ -1,12 +1,14 @@
 #!/usr/bin/python3
 """Writes the winget and Scoop manifests of one package version.
 
-    manifests.py OUT BASE_URL VERSION PACKAGES_DIR HOMEPAGE
+    manifests.py OUT BASE_URL VERSION PACKAGES_DIR HOMEPAGE [CHECKVER_URL]
 
 PACKAGES_DIR holds the two installers and the zip that scripts/package
 built; BASE_URL is where they will be downloaded from, and names VERSION so
 that a Scoop bucket can find the next version's address; HOMEPAGE is the
-project's page. Writes
+project's page; CHECKVER_URL, needed unless BASE_URL is a GitHub release's, a
+page whose first version is the newest (one naming it alone, or release
+notes, newest first). Writes
 OUT/winget/Velmora.Velmora*.yaml (version, installer and the French default
 and English locale manifests) and OUT/scoop/velmora.json.
 """
@@ -74,6 +76,8 @@ def write_winget(out, base, version, packages, homepage):
             "InstallerUrl": f"{base}/{msi.name}",
             "InstallerSha256": sha256(msi).upper(),
             "ProductCode": product_code,
+            # A per-machine MSI: without this, winget launches it unelevated.
+            "ElevationRequirement": "elevationRequired",
             "AppsAndFeaturesEntries": [{
                 "DisplayName": "Velmora",
                 "Publisher": "Velmora",
@@ -113,22 +117,20 @@ def write_winget(out, base, version, packages, homepage):
         (folder / f"{IDENTIFIER}{suffix}.yaml").write_text(text, encoding="utf-8")
 
 
-def checkver(base, version):
+def checkver(base, page):
     """Where a bucket looks for a newer version: the repository's latest
-    release on GitHub, or else the listing of the folder that holds each
-    version's folder."""
+    release on GitHub, or else PAGE, whose first version is the
+    newest. Not a folder's listing: Scoop takes its first or last match, and
+    a listing sorted by name has 1.9.0 after 1.10.0."""
     github = re.match(r"https://github\.com/[^/]+/[^/]+(?=/releases/download/)", base)
     if github:
         return {"github": github[0]}
-    parent = base[:base.index(version)]
-    parent = parent[:parent.rindex("/") + 1]
-    folder = base[len(parent):].split("/")[0]
-    # Listings are sorted by name, oldest first: the last match is the newest.
-    return {"url": parent, "regex": re.escape(folder).replace(re.escape(version), r"(\d+(?:\.\d+)*)") + "/",
-            "reverse": True}
+    if not page:
+        sys.exit(f"{base} is not a GitHub release: name the page of the newest version")
+    return {"url": page, "regex": r"(\d+\.\d+\.\d+)"}
 
 
-def write_scoop(out, base, version, packages, homepage):
+def write_scoop(out, base, version, packages, homepage, checkver_url):
     zip_file = packages / f"Velmora-{version}-portable.zip"
     next_zip = f"{base}/{zip_file.name}".replace(version, "$version")
     # One zip holds both programs: each architecture unpacks its own folder.
@@ -145,7 +147,7 @@ def write_scoop(out, base, version, packages, homepage):
         "architecture": arch,
         "bin": "Velmora.exe",
         "shortcuts": [["Velmora.exe", "Velmora"]],
-        "checkver": checkver(base, version),
+        "checkver": checkver(base, checkver_url),
         "autoupdate": {"architecture": autoupdate},
     }
     folder = out / "scoop"
@@ -155,7 +157,8 @@ def write_scoop(out, base, version, packages, homepage):
 
 
 if __name__ == "__main__":
-    out, base, version, packages, homepage = sys.argv[1:]
+    out, base, version, packages, homepage, *checkver_url = sys.argv[1:]
     out, packages, base = pathlib.Path(out), pathlib.Path(packages), base.rstrip("/")
+    # Scoop's first: a manifest it could not follow stops both.
+    write_scoop(out, base, version, packages, homepage, "".join(checkver_url))
     write_winget(out, base, version, packages, homepage)
-    write_scoop(out, base, version, packages, homepage)

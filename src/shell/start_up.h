@@ -38,6 +38,13 @@ inline constexpr int kUsageExitCode = 2;
 std::uintptr_t EncodeRequest(StartRequest request);
 std::optional<StartRequest> DecodeRequest(std::uintptr_t wparam, std::intptr_t lparam);
 
+// What a start can tell of a Velmora it waits for.
+enum class Presence : std::uint8_t {
+  kGone,
+  kRunning,
+  kUnknown,  // it cannot be watched: of another account, or elevated
+};
+
 // The user's session as a start sees it.
 class Session {
  public:
@@ -45,6 +52,9 @@ class Session {
   // Makes this process the session's resident Velmora, unless another one
   // is; true when it now is.
   virtual bool ClaimResidence() = 0;
+  // This process stays as the resident Velmora: until it ends, even after
+  // it has resigned, it counts as a Velmora that a quit waits for.
+  virtual void Stay() = 0;
   // This process stops being the resident Velmora (its icon is gone), so
   // that a new start can be, even while an about box keeps it alive.
   virtual void Resign() = 0;
@@ -55,11 +65,16 @@ class Session {
   // out; false when the window cannot be reached.
   virtual bool HandOver(WindowHandle window, StartRequest request) = 0;
   // Waits, at most `bound`, until the process behind the window that
-  // ResidentWindow found last has ended; true when it has.
-  virtual bool AwaitResidentEnd(std::chrono::milliseconds bound) = 0;
+  // ResidentWindow found last has ended.
+  virtual Presence AwaitResidentEnd(std::chrono::milliseconds bound) = 0;
+  // Whether any process that stayed as the resident Velmora still runs,
+  // this one aside; at once.
+  virtual Presence FormerResidents() = 0;
   // Starts this program again, with no request, as a process of its own
   // that becomes the resident Velmora; false when it cannot be started.
   virtual bool StartResident() = 0;
+  // True once the process that StartResident started has ended.
+  virtual bool StartedResidentEnded() = 0;
   virtual void Pause(std::chrono::milliseconds duration) = 0;
 };
 
@@ -77,8 +92,12 @@ enum class StartOutcome {
 inline constexpr std::chrono::milliseconds kResidentLookInterval{25};
 inline constexpr int kResidentLooks = 30;
 // How long /quitter waits for the resident Velmora's process to end, so that
-// a script may replace its file next.
+// a script may replace its file next, and again for any Velmora still
+// quitting after that.
 inline constexpr std::chrono::milliseconds kQuitBound{5000};
+// How long a resident that this start started has to show its window: the
+// first start after log-on, or one under a virus scan, takes seconds.
+inline constexpr std::chrono::milliseconds kStartedResidentBound{5000};
 
 StartOutcome DecideStart(std::optional<StartRequest> request, Session& session);
 

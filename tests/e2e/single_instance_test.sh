@@ -4,8 +4,9 @@
 # returns once it has ended, an unknown option shows the usage box and starts
 # nothing, /balayer with none running returns at once and leaves a resident
 # one that sweeps, /quitter then a start at once always leaves one Velmora,
-# and while an about box keeps a quitting Velmora alive /quitter says so and a
-# new start is the resident one.
+# and while an about box keeps a quitting Velmora alive /quitter says so, a
+# second time too, and a new start is the resident one; the resident that
+# /balayer starts leaves its caller's folder free.
 source "$(dirname "$0")/lib.sh" "$@"
 
 # Starts Velmora.exe with the argument and waits for it to end:
@@ -22,6 +23,8 @@ expect_exit() {
   [[ $result == "exit $code "* ]] && [ "$ms" -le 3000 ] || fail "Velmora.exe $* gave: $result"
 }
 processes_are() { [ "$(velmora_pids | wc -l)" -eq "$1" ]; }
+# Wine keeps a process's Linux folder where its Windows current folder is.
+resident_folder() { readlink "/proc/$(velmora_pids)/cwd"; }
 closes_of_ie() { helper_events WM_CLOSE ie; }
 
 start_velmora
@@ -64,8 +67,10 @@ expect_exit 0 /quitter
 velmora_gone || fail "/quitter with none running started one"
 
 # No Velmora: /balayer returns at once and leaves a resident one, which
-# sweeps at once and stays.
-sweep_result=$(velmora_exe /balayer)
+# sweeps at once and stays, and not in the folder of the script that ran it.
+caller="$E2E_DIR/caller"
+mkdir "$caller"
+sweep_result=$(ctl run-in "$(windows_path "$caller")" "$(windows_path "$E2E_BIN/Velmora.exe")" /balayer)
 read -r _ code _ returned _ started <<< "$sweep_result"
 [ "$code" = 0 ] && [ "$returned" -le 3000 ] || fail "cold /balayer gave: $sweep_result"
 wait_for "a sweep by the new Velmora" 15 helper_events_reach WM_CLOSE ie 11
@@ -73,6 +78,10 @@ first_close=$(awk -v t="$started" '$2 == "WM_CLOSE" && $1 >= t { print $1; exit 
 echo "cold /balayer: returned after $returned ms, first WM_CLOSE after $((first_close - started)) ms"
 wait_for "the new Velmora's icon" 15 icon_is other
 main_forms_are 1 && processes_are 1 || fail "/balayer did not leave one resident Velmora"
+removed=$(ctl remove-folder "$(windows_path "$caller")")
+[ "$removed" = removed ] || fail "the caller's folder of /balayer, while its resident runs: $removed"
+[ "$(resident_folder)" = "$E2E_BIN" ] || fail "the resident runs in $(resident_folder)"
+echo "the resident started by /balayer runs in: $(resident_folder)"
 
 # As a script that updates Velmora does: each /quitter ends with the
 # resident, and the start right after it is the one resident Velmora.
@@ -91,6 +100,11 @@ about_result=$(velmora_exe /quitter)
 read -r _ code _ returned _ <<< "$about_result"
 [ "$code" = 1 ] && [ "$returned" -ge 4900 ] || fail "/quitter with the about box open gave: $about_result"
 icon_is none || fail "the icon outlived the quit"
+# The session is free now, but the process is not.
+again_result=$(velmora_exe /quitter)
+read -r _ code _ returned _ <<< "$again_result"
+[ "$code" = 1 ] && [ "$returned" -ge 4900 ] || fail "a second /quitter with the about box open gave: $again_result"
+echo "a second /quitter with the about box open: $again_result"
 on_desktop "$E2E_BIN/Velmora.exe"
 wait_for "the new Velmora's icon" 15 icon_is normal
 processes_are 2 && main_forms_are 1 || fail "the new start is not the one resident Velmora"

@@ -38,7 +38,8 @@ trap stop_all EXIT
 openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Velmora test" \
   -keyout "$work/key.pem" -out "$work/cert.pem" 2> /dev/null
 readonly URL=https://example.org/velmora/1.0.0 HOMEPAGE=https://example.org/velmora-home
-(umask 022 && scripts/package --out "$work/old" --url "$URL" --homepage "$HOMEPAGE" > /dev/null)
+readonly LATEST=https://example.org/velmora/latest.html
+(umask 022 && scripts/package --out "$work/old" --url "$URL" --homepage "$HOMEPAGE" --checkver-url "$LATEST" > /dev/null)
 (umask 002 && scripts/package --out "$work/umask002" > /dev/null)
 scripts/package --version 1.0.1 --sign "$work/cert.pem" "$work/key.pem" --out "$work/new" > /dev/null
 old_x64=$(echo "$work"/old/Velmora-*-x64.msi) old_x86=$(echo "$work"/old/Velmora-*-x86.msi)
@@ -133,6 +134,8 @@ for msi in "$old_x64" "$old_x86"; do
     grep -qF "ProductCode: '$(property "$msi" ProductCode)'" "$work/old/winget/Velmora.Velmora.installer.yaml" ||
     fail "the winget installer manifest does not describe $(basename "$msi")"
 done
+[ "$(grep -c '^  ElevationRequirement: elevationRequired$' "$work/old/winget/Velmora.Velmora.installer.yaml")" = 2 ] ||
+  fail "winget may install a per-machine package without elevation"
 grep -qF "\"hash\": \"$(sha256sum "$work"/old/Velmora-*-portable.zip | cut -c1-64)\"" "$work/old/scoop/velmora.json" ||
   fail "the Scoop manifest does not hold the zip's hash"
 # The schema that winget-pkgs accepts, in the data and in the editor's hint.
@@ -149,14 +152,21 @@ import json, re, sys
 from manifests import checkver
 scoop = json.load(open(sys.argv[1]))
 assert scoop["homepage"] == sys.argv[2]
-listing = '<a href="../">../</a> <a href="0.9.0/">0.9.0/</a> <a href="1.0.0/">1.0.0/</a>'
-assert scoop["checkver"]["url"] == "https://example.org/velmora/" and scoop["checkver"]["reverse"]
-assert re.findall(scoop["checkver"]["regex"], listing)[-1] == "1.0.0"
+# Scoop's rule without "reverse": the first match, on a page that names the
+# newest version first, beside other numbers (a date, a size).
+page = '<h1>Velmora 1.10.0</h1> <p>2026-12-09, 1.2 MB</p> <h2>1.9.0</h2> <a href="1.9.0/">1.9.0/</a>'
+assert scoop["checkver"]["url"] == "https://example.org/velmora/latest.html" and "reverse" not in scoop["checkver"]
+assert re.search(scoop["checkver"]["regex"], page)[1] == "1.10.0"
 for arch, following in scoop["autoupdate"]["architecture"].items():
     assert following["url"].replace("$version", "2.0.0") == scoop["architecture"][arch]["url"].replace("1.0.0", "2.0.0")
     assert following["hash"] == {"url": "$baseurl/SHA256SUMS"}
-assert checkver("https://github.com/o/r/releases/download/v1.0.0", "1.0.0") == {"github": "https://github.com/o/r"}
-assert checkver("https://example.org/v1.0.0/x", "1.0.0")["regex"] == r"v(\d+(?:\.\d+)*)/"
+assert checkver("https://github.com/o/r/releases/download/v1.0.0", "") == {"github": "https://github.com/o/r"}
+# A listing sorted by name ends with 1.9.0: no page, no manifest.
+try:
+    checkver("https://example.org/velmora/1.10.0", "")
+    raise AssertionError("a folder listing to follow")
+except SystemExit:
+    pass
 EOF
   fail "the Scoop manifest cannot follow new releases"
 

@@ -97,6 +97,7 @@ class FakeSession final : public Session {
     resident = true;
     return true;
   }
+  void Stay() override { stayed = true; }
   void Resign() override {
     ++resignations;
     resident = false;
@@ -109,17 +110,21 @@ class FakeSession final : public Session {
     handed_over.emplace_back(window, request);
     return reachable;
   }
-  bool AwaitResidentEnd(std::chrono::milliseconds bound) override {
+  Presence AwaitResidentEnd(std::chrono::milliseconds bound) override {
     awaited = bound;
-    return resident_ends;
+    return resident_end;
+  }
+  Presence FormerResidents() override {
+    return former_looks++ < former_running_looks ? Presence::kRunning : former_then;
   }
   bool StartResident() override {
     ++residents_started;
     if (!can_start) return false;
     // It takes the session, and shows its window, that many looks later.
-    window_after_looks = looks + started_resident_looks;
+    window_after_looks = started_resident_dies ? -1 : looks + started_resident_looks;
     return true;
   }
+  bool StartedResidentEnded() override { return started_resident_dies; }
   void Pause(std::chrono::milliseconds duration) override { paused += duration; }
 
   static constexpr WindowHandle kResidentWindow = 0x4242;
@@ -128,12 +133,18 @@ class FakeSession final : public Session {
   int other_quits_after_claims = -1;
   int window_after_looks = 0;
   bool reachable = true;
-  bool resident_ends = true;
+  Presence resident_end = Presence::kGone;
+  // A Velmora that quit but still runs, for that many looks, then is so.
+  int former_running_looks = 0;
+  Presence former_then = Presence::kGone;
   bool can_start = true;
   int started_resident_looks = 0;
+  bool started_resident_dies = false;
   std::function<void()> on_resign;
 
   bool resident = false;
+  bool stayed = false;
+  int former_looks = 0;
   int claims = 0;
   int refusals = 0;
   int resignations = 0;

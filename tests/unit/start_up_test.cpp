@@ -78,14 +78,30 @@ TEST(DecideStartTest, BecomesResidentOrHandsOverOrEnds) {
       // Meanwhile the session looks free: this start must not take it back.
       {"none running, sweep, a slow new resident", kSweep, false, -1, StartOutcome::kHandedOver,
        kSweep, 75ms, [](FakeSession& s) { s.started_resident_looks = 3; }},
+      {"none running, sweep, a new resident 3 s slow", kSweep, false, -1,
+       StartOutcome::kHandedOver, kSweep, 3000ms,
+       [](FakeSession& s) { s.started_resident_looks = 120; }},
+      {"none running, sweep, the new resident dies at once", kSweep, false, -1,
+       StartOutcome::kUnreachable, {}, 0ms, [](FakeSession& s) { s.started_resident_dies = true; }},
       {"none running, sweep, no resident can start", kSweep, false, -1,
        StartOutcome::kUnreachable, {}, 0ms, [](FakeSession& s) { s.can_start = false; }},
       {"none running, quit", kQuit, false, -1, StartOutcome::kNothingToDo},
+      // The first quit let the session go while an about box keeps it alive.
+      {"none running, quit, an earlier one still quitting", kQuit, false, -1,
+       StartOutcome::kUnreachable, {}, 5000ms,
+       [](FakeSession& s) { s.former_running_looks = 1000; }},
+      {"none running, quit, an earlier one that cannot be watched", kQuit, false, -1,
+       StartOutcome::kUnreachable, {}, 0ms,
+       [](FakeSession& s) { s.former_then = Presence::kUnknown; }},
       {"resident", kNone, true, 0, StartOutcome::kNothingToDo},
       {"resident, sweep", kSweep, true, 0, StartOutcome::kHandedOver, kSweep},
       {"resident, quit", kQuit, true, 0, StartOutcome::kHandedOver, kQuit},
       {"resident, quit, still there after the bound", kQuit, true, 0, StartOutcome::kUnreachable,
-       kQuit, 0ms, [](FakeSession& s) { s.resident_ends = false; }},
+       kQuit, 0ms, [](FakeSession& s) { s.resident_end = Presence::kRunning; }},
+      {"resident, quit, its process cannot be opened", kQuit, true, 0, StartOutcome::kUnreachable,
+       kQuit, 0ms, [](FakeSession& s) { s.resident_end = Presence::kUnknown; }},
+      {"resident, quit, an earlier one ends after it", kQuit, true, 0, StartOutcome::kHandedOver,
+       kQuit, 50ms, [](FakeSession& s) { s.former_running_looks = 2; }},
       {"resident unreachable", kQuit, true, 0, StartOutcome::kUnreachable, kQuit, 0ms,
        [](FakeSession& s) { s.reachable = false; }},
       {"resident still starting", kSweep, true, 3, StartOutcome::kHandedOver, kSweep, 75ms},
@@ -107,6 +123,7 @@ TEST(DecideStartTest, BecomesResidentOrHandsOverOrEnds) {
     EXPECT_EQ(DecideStart(c.request, session), c.expected);
 
     EXPECT_EQ(session.resident, c.expected == StartOutcome::kResident);
+    EXPECT_EQ(session.stayed, c.expected == StartOutcome::kResident);
     EXPECT_EQ(session.residents_started, starts_resident && c.request == kSweep ? 1 : 0);
     if (c.handed_over) {
       ASSERT_EQ(session.handed_over.size(), 1u);

@@ -51,6 +51,13 @@
 //                    waits for it to end: "exit <code> after <ms> started
 //                    <ms>", the second time on the clock of
 //                    tools/winhelper/protocol.h, or "running" after 10 s
+//   run-in FOLDER PROGRAM ARGUMENT
+//                    run, with FOLDER as PROGRAM's current folder, as a
+//                    script that changed into FOLDER does
+//   remove-folder FOLDER
+//                    removes the empty FOLDER: "removed", or "error <code>"
+//                    with GetLastError's code, 32 while a process has it as
+//                    its current folder
 //   quit-then-start PROGRAM ROUNDS
 //                    ROUNDS times: runs PROGRAM /quitter and waits for it to
 //                    end, starts PROGRAM at once, and waits for Velmora's
@@ -313,7 +320,8 @@ struct Started {
   std::int64_t at = 0;  // on the shared clock, just before CreateProcess
 };
 
-std::optional<Started> Start(const std::wstring& program, const std::wstring& argument = {}) {
+std::optional<Started> Start(const std::wstring& program, const std::wstring& argument = {},
+                             const std::wstring& folder = {}) {
   std::wstring command_line = L"\"" + program + L"\"";
   if (!argument.empty()) command_line += L" " + argument;
   STARTUPINFOW startup{};
@@ -321,7 +329,7 @@ std::optional<Started> Start(const std::wstring& program, const std::wstring& ar
   PROCESS_INFORMATION started{};
   const std::int64_t at = velmora::winhelper::MonotonicMilliseconds();
   if (!::CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &started)) {
+                        folder.empty() ? nullptr : folder.c_str(), &startup, &started)) {
     return std::nullopt;
   }
   const velmora::win32::UniqueKernelHandle thread(started.hThread);
@@ -361,8 +369,9 @@ std::string StartUntilAnswer(const std::wstring& program, const std::wstring& cl
   return "no-answer\n";
 }
 
-std::string Run(const std::wstring& program, const std::wstring& argument) {
-  const std::optional<Started> started = Start(program, argument);
+std::string Run(const std::wstring& program, const std::wstring& argument,
+                const std::wstring& folder = {}) {
+  const std::optional<Started> started = Start(program, argument, folder);
   if (!started) return "not-started\n";
   if (::WaitForSingleObject(started->process.get(), kEndWaitMs) != WAIT_OBJECT_0) {
     return "running\n";
@@ -372,6 +381,11 @@ std::string Run(const std::wstring& program, const std::wstring& argument) {
   ::GetExitCodeProcess(started->process.get(), &code);
   return "exit " + std::to_string(code) + " after " + std::to_string(took) + " started " +
          std::to_string(started->at) + "\n";
+}
+
+std::string RemoveFolder(const std::wstring& folder) {
+  if (::RemoveDirectoryW(folder.c_str())) return "removed\n";
+  return "error " + std::to_string(::GetLastError()) + "\n";
 }
 
 // A script that quits Velmora and starts it again, as an update does.
@@ -448,7 +462,8 @@ int wmain(int argc, wchar_t** argv) {
         "list|forget-icon|taskbar-created [COUNT]|register NAME|end-session|log-off [CLASS]|"
         "close-app|close-all|"
         "rect CLASS TITLE|controls CLASS TITLE|start-until-icon PROGRAM [CLASS]|"
-        "start-until-answer PROGRAM CLASS|run PROGRAM [ARGUMENT]|quit-then-start PROGRAM ROUNDS|"
+        "start-until-answer PROGRAM CLASS|run PROGRAM [ARGUMENT]|run-in FOLDER PROGRAM ARGUMENT|"
+        "remove-folder FOLDER|quit-then-start PROGRAM ROUNDS|"
         "tray-double-click|usage CLASS\n",
         stderr);
     return 2;
@@ -466,6 +481,10 @@ int wmain(int argc, wchar_t** argv) {
     result = StartUntilAnswer(argv[4], argv[5]);
   } else if (command == L"run" && (arguments == 1 || arguments == 2)) {
     result = Run(argv[4], arguments == 2 ? argv[5] : L"");
+  } else if (command == L"run-in" && arguments == 3) {
+    result = Run(argv[5], argv[6], argv[4]);
+  } else if (command == L"remove-folder" && arguments == 1) {
+    result = RemoveFolder(argv[4]);
   } else if (command == L"quit-then-start" && arguments == 2) {
     result = QuitThenStart(argv[4], std::max(_wtoi(argv[5]), 0));
   } else if (command == L"log-off" && arguments <= 1) {

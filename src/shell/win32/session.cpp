@@ -10,23 +10,25 @@ namespace {
 
 // Local\: one resident Velmora per user session, each session its own.
 constexpr const wchar_t* kResidentMutex = L"Local\\Velmora.Resident";
+// Exists while any Velmora that stayed as the resident one runs: the system
+// removes it with the last process that holds it, whatever way that ends.
+constexpr const wchar_t* kStayedEvent = L"Local\\Velmora.Stayed";
 constexpr const wchar_t* kRequestMessage = L"Velmora.Request";
 // The main form's caption, which no other form of ours has.
 constexpr const wchar_t* kMainFormCaption = L"Form1";
-// A started resident usually waits for input within a tenth of a second.
-constexpr DWORD kStartedResidentIdleBound = 1000;
 
 }  // namespace
 
 UINT RequestMessage() { return ::RegisterWindowMessageW(kRequestMessage); }
 
-Win32Session::Win32Session()
-    : mutex_(::CreateMutexW(nullptr, FALSE, kResidentMutex)),
-      refused_(!mutex_ && ::GetLastError() == ERROR_ACCESS_DENIED) {}
-
 bool Win32Session::ClaimResidence() {
   if (resident_) return true;
-  if (refused_) return false;
+  // An elevated resident Velmora's mutex refuses the others until it has
+  // gone: ask again on each look.
+  if (!mutex_) {
+    mutex_.reset(::CreateMutexW(nullptr, FALSE, kResidentMutex));
+    if (!mutex_ && ::GetLastError() == ERROR_ACCESS_DENIED) return false;
+  }
   // Without a mutex at all nothing could tell two starts apart; better one
   // Velmora too many than none.
   if (!mutex_) {
@@ -37,6 +39,10 @@ bool Win32Session::ClaimResidence() {
   const DWORD waited = ::WaitForSingleObject(mutex_.get(), 0);
   resident_ = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
   return resident_;
+}
+
+void Win32Session::Stay() {
+  stayed_.reset(::CreateEventW(nullptr, TRUE, FALSE, kStayedEvent));
 }
 
 void Win32Session::Resign() {
@@ -62,11 +68,28 @@ bool Win32Session::HandOver(WindowHandle window, StartRequest request) {
          ::PostMessageW(ToHwnd(window), message, EncodeRequest(request), 0) != FALSE;
 }
 
-bool Win32Session::AwaitResidentEnd(std::chrono::milliseconds bound) {
-  // A process that could not be opened has nothing left to wait for.
-  return !resident_process_ ||
-         ::WaitForSingleObject(resident_process_.get(), static_cast<DWORD>(bound.count())) ==
-             WAIT_OBJECT_0;
+Presence Win32Session::AwaitResidentEnd(std::chrono::milliseconds bound) {
+  // One that could not be opened (another account's, an elevated one) may
+  // well run on.
+  if (!resident_process_) return Presence::kUnknown;
+  return ::WaitForSingleObject(resident_process_.get(), static_cast<DWORD>(bound.count())) ==
+                 WAIT_OBJECT_0
+             ? Presence::kGone
+             : Presence::kRunning;
+}
+
+Presence Win32Session::FormerResidents() {
+  const UniqueKernelHandle stayed(::OpenEventW(SYNCHRONIZE, FALSE, kStayedEvent));
+  if (stayed) return Presence::kRunning;
+  switch (::GetLastError()) {
+    case ERROR_FILE_NOT_FOUND:
+      return Presence::kGone;
+    // An elevated Velmora's event is there but refuses the others.
+    case ERROR_ACCESS_DENIED:
+      return Presence::kRunning;
+    default:
+      return Presence::kUnknown;
+  }
 }
 
 bool Win32Session::StartResident() {
@@ -81,19 +104,24 @@ bool Win32Session::StartResident() {
   // The command line names the program alone: the new process starts with no
   // request, and this one hands it the sweep once its window is there.
   std::wstring command_line = L"\"" + program + L"\"";
+  // The caller's folder would stay in use for as long as the resident runs:
+  // a script's temporary folder, a stick to eject. The program's own is
+  // there as long as Velmora is.
+  const std::wstring folder = program.substr(0, program.find_last_of(L'\\') + 1);
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION started{};
   if (!::CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &started)) {
+                        folder.c_str(), &startup, &started)) {
     return false;
   }
-  const UniqueKernelHandle process(started.hProcess);
+  started_process_.reset(started.hProcess);
   const UniqueKernelHandle thread(started.hThread);
-  // It is ready for the request once it waits for input, which usually
-  // spares this start the pauses of its look.
-  ::WaitForInputIdle(process.get(), kStartedResidentIdleBound);
   return true;
+}
+
+bool Win32Session::StartedResidentEnded() {
+  return started_process_ && ::WaitForSingleObject(started_process_.get(), 0) == WAIT_OBJECT_0;
 }
 
 void Win32Session::Pause(std::chrono::milliseconds duration) {

@@ -1,5 +1,7 @@
 // The user's session as Velmora's starts share it: a named mutex that the
-// resident Velmora owns, and a registered message to its main form.
+// resident Velmora owns, a named event that every Velmora that stayed as the
+// resident one holds until it ends, and a registered message to its main
+// form.
 #pragma once
 
 #include <windows.h>
@@ -15,29 +17,31 @@ UINT RequestMessage();
 
 class Win32Session final : public Session {
  public:
-  Win32Session();
+  Win32Session() = default;
   // A resident Velmora lets the session go when it ends, whatever the path.
   ~Win32Session() override { Resign(); }
   Win32Session(const Win32Session&) = delete;
   Win32Session& operator=(const Win32Session&) = delete;
 
   bool ClaimResidence() override;
+  void Stay() override;
   void Resign() override;
   WindowHandle ResidentWindow() override;
   bool HandOver(WindowHandle window, StartRequest request) override;
-  bool AwaitResidentEnd(std::chrono::milliseconds bound) override;
+  Presence AwaitResidentEnd(std::chrono::milliseconds bound) override;
+  Presence FormerResidents() override;
   bool StartResident() override;
+  bool StartedResidentEnded() override;
   void Pause(std::chrono::milliseconds duration) override;
 
  private:
   UniqueKernelHandle mutex_;
+  UniqueKernelHandle stayed_;
   // The process behind the resident window found last, opened before any
   // request goes to it, so that its end can be awaited even if it comes at
   // once.
   UniqueKernelHandle resident_process_;
-  // An elevated resident Velmora's mutex refuses the others: the session is
-  // then known to be held.
-  bool refused_ = false;
+  UniqueKernelHandle started_process_;
   bool resident_ = false;
 };
 
