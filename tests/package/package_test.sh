@@ -221,11 +221,13 @@ program_path() {
   esac
 }
 
+# The 64-bit msiexec, reg and regedit run here (wine64), as on 64-bit
+# Windows.
 # Runs msiexec silently and prints how long it took, in ms.
 msiexec_timed() {
   local start status=0
   start=$(date +%s%N)
-  wine msiexec "$@" /qn > /dev/null 2>&1 || status=$?
+  wine64 msiexec "$@" /qn > /dev/null 2>&1 || status=$?
   echo $((($(date +%s%N) - start) / 1000000))
   return "$status"
 }
@@ -235,11 +237,11 @@ uninstall() { uninstall_ms=$(msiexec_timed /x "$1") || fail "uninstalling $1 fai
 # The uninstall entries whose DisplayName is Velmora, in the 64-bit and the
 # 32-bit registry, where Wine files a 32-bit package's entry.
 velmora_entries() {
-  { wine reg query "$UNINSTALL" /s; wine reg query "${UNINSTALL/Software/Software\\Wow6432Node}" /s; true; } 2> /dev/null |
+  { wine64 reg query "$UNINSTALL" /s; wine64 reg query "${UNINSTALL/Software/Software\\Wow6432Node}" /s; true; } 2> /dev/null |
     tr -d '\r' | awk '/^HKEY/ { key = $0 } $1 == "DisplayName" && $2 == "REG_SZ" && $3 == "Velmora" && NF == 3 { print key }'
 }
 entry_value() {
-  wine reg query "$1" /v "$2" 2> /dev/null | tr -d '\r' | awk -v n="$2" '$1 == n { $1 = $2 = ""; print substr($0, 3) }'
+  wine64 reg query "$1" /v "$2" 2> /dev/null | tr -d '\r' | awk -v n="$2" '$1 == n { $1 = $2 = ""; print substr($0, 3) }'
 }
 # Wine puts a per-machine package's shortcuts in the user's Start menu, where
 # Windows puts them in every user's: both are searched.
@@ -272,7 +274,7 @@ check_installed() {
   [ "$(entry_value "$entries" DisplayVersion)" = "$version" ] || fail "the uninstall entry is not $version's"
   [ "$(entry_value "$entries" Publisher)" = Velmora ] || fail "the uninstall entry has no publisher"
   # Add/Remove Programs shows the icon that the product registers.
-  products=$(wine reg query 'HKLM\Software\Classes\Installer\Products' /s | tr -d '\r')
+  products=$(wine64 reg query 'HKLM\Software\Classes\Installer\Products' /s | tr -d '\r')
   grep -q '^ *ProductIcon *REG_SZ *C:.*\\eye\.ico$' <<< "$products" || fail "no product icon registered"
 }
 # Windows Installer files its keys under GUIDs written backwards: each of the
@@ -292,7 +294,7 @@ registry_traces() {
     code=${code//[\{\}]/}
     codes+=(-e "$code" -e "$(packed_guid "$code")")
   done
-  wine regedit /E "$(windows_path "$file")" > /dev/null 2>&1
+  wine64 regedit /E "$(windows_path "$file")" > /dev/null 2>&1
   iconv -f UTF-16LE -t UTF-8 "$file" | tr -d '\r' | grep -i -F -e Velmora "${codes[@]}" | sort || true
 }
 # Nothing of Velmora left: no file, folder, shortcut or registry key.
