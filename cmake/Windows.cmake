@@ -123,12 +123,13 @@ if(BUILD_TESTING)
   # 64-bit browsers. That program comes from a build of its own, so its
   # folder is filled when the tests start; scripts/test runs them only where
   # Wine runs 32-bit programs. Left out there, to keep CI short, are the
-  # tests of the runs' own logic, which is portable code: a 32-bit fault (a
-  # calling convention, a structure's size, a handle or a message parameter
-  # between processes of both widths) shows in the others first.
+  # tests of the runs' own logic, which is portable code, and of the one
+  # instance per session, where both sides are the same build: a 32-bit
+  # fault (a calling convention, a structure's size, a handle or a message
+  # parameter between processes of both widths) shows in the others first.
   set(VELMORA_I686_PROGRAM "" CACHE FILEPATH "the i686 Velmora.exe that the i686 end-to-end tests run")
   set(e2e_i686_dir ${CMAKE_BINARY_DIR}/i686)
-  set(e2e_x86_64_only fault_taskbar fault_own_windows close_during_run)
+  set(e2e_x86_64_only fault_taskbar fault_own_windows close_during_run single_instance)
   if(VELMORA_I686_PROGRAM)
     file(MAKE_DIRECTORY ${e2e_i686_dir})
     add_test(NAME i686_program_beside_the_helpers
