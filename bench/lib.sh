@@ -8,7 +8,18 @@ calc() {
   for assignment in "$@"; do assignments+=(-v "$assignment"); done
   awk "${assignments[@]}" "BEGIN { print $expression }"
 }
-met() { calc '(v <= t) ? "yes" : "no"' "v=$1" "t=$2"; }
+# Whether a figure is a number: a ratio of 0/0 (-nan), of x/0 (inf) or of a
+# figure never printed (empty) is not one.
+is_number() { [[ $1 =~ ^-?[0-9]+(\.[0-9]*)?([eE][-+]?[0-9]+)?$ ]]; }
+# "yes" when the figure does not exceed the target; a figure that is not a
+# number never meets it.
+met() {
+  if is_number "$1"; then
+    calc '(v <= t) ? "yes" : "no"' "v=$1" "t=$2"
+  else
+    echo "no (${1:-no figure}: not a number)"
+  fi
+}
 # "<median> <least> <greatest>" of the numbers given; the lower middle one
 # for an even count.
 summary() {
@@ -16,6 +27,17 @@ summary() {
     awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)], v[1], v[NR] }'
 }
 median() { summary "$@" | awk '{ print $1 }'; }
+# The figure that judges a set of them, by summary's field (1 the median,
+# 2 the least): the first one that is not a number if there is one, since a
+# row with a 0/0 among its repetitions measured nothing there.
+judged() {
+  local field=$1 figure
+  shift
+  for figure in "$@"; do
+    is_number "$figure" || { echo "$figure"; return 0; }
+  done
+  summary "$@" | awk -v f="$field" '{ print $f }'
+}
 # A ratio as the report shows it: "<median> (<least>-<greatest>)".
 spread() {
   local middle least greatest
@@ -23,12 +45,19 @@ spread() {
   calc 'sprintf("%.3g (%.3g-%.3g)", m, l, g)' "m=$middle" "l=$least" "g=$greatest"
 }
 
-# Runs a Windows program under Wine with this shell's own process id as its
-# first argument: the exec keeps the id, so it is the id of the Linux process
-# that runs the program, whose scheduler statistics the program then reads.
+# Wine's 64-bit loader. With wine32 installed, /usr/bin/wine execs the 32-bit
+# one, which hands a 64-bit program to another process: a process id or a
+# timing taken around `wine` is then not the program's.
+WINE64=$(command -v wine64 || echo /usr/lib/wine/wine64)
+wine64() { "$WINE64" "$@"; }
+
+# Runs a 64-bit Windows program under Wine with this shell's own process id
+# as its first argument: the exec keeps the id, so it is the id of the Linux
+# process that runs the program, whose scheduler statistics the program then
+# reads.
 wine_with_linux_pid() {
   # shellcheck disable=SC2016 # expanded by the inner shell
-  sh -c 'program=$1; shift; exec wine "$program" "$$" "$@"' sh "$@"
+  sh -c 'loader=$1 program=$2; shift 2; exec "$loader" "$program" "$$" "$@"' sh "$WINE64" "$@"
 }
 
 # The CPU of a sweep run against the bare calls and against a spinning wait,

@@ -28,7 +28,8 @@ set(CMAKE_FIND_ROOT_PATH /usr/${triplet})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# Only the 64-bit programs can run here, under wine64.
+# CTest runs the test programs under Wine in the x86_64 build only; the i686
+# build's end-to-end scripts start Wine themselves, where it runs 32-bit code.
 if(VELMORA_MINGW_ARCH STREQUAL "x86_64")
   set(CMAKE_CROSSCOMPILING_EMULATOR wine)
 endif()

@@ -13,6 +13,10 @@ start_helper \
   "name=hidden;class=#32770;title=Cachée;hidden" \
   "name=untitled;class=#32770;title=;rect=140,140,240,160" \
   "name=notes;class=Notepad;title=Notes;rect=180,180,240,160"
+# Chromium's frame class, told apart by the program that owns it: a 64-bit
+# one, whichever build of Velmora looks.
+start_helper --as chrome.exe "name=chrome;class=Chrome_WidgetWin_1;title=Nouvel onglet - Google Chrome"
+start_helper --as Code.exe "name=vscode;class=Chrome_WidgetWin_1;title=main.cpp - Visual Studio Code"
 open_about_box
 wait_for "the about box" 10 about_boxes_are 1
 
@@ -28,10 +32,10 @@ holds "no second run" 3 icon_is normal
 
 # The stubborn window got the close sequence once per pass, ten passes.
 [ "$(helper_events WM_CLOSE ie)" -eq 10 ] || fail "ie got $(helper_events WM_CLOSE ie) WM_CLOSE"
-for name in opera dialog hidden; do
+for name in opera dialog hidden chrome; do
   [ "$(helper_events destroyed "$name")" -eq 1 ] || fail "$name was not closed"
 done
-for name in untitled notes; do
+for name in untitled notes vscode; do
   [ "$(helper_events WM_CLOSE "$name")" -eq 0 ] || fail "$name was sent WM_CLOSE"
 done
 about_boxes_are 1 || fail "the sweep closed the about box"

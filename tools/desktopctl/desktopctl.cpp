@@ -110,20 +110,24 @@ HWND ProgramWindow(const std::wstring& class_name) {
   return class_name.empty() ? VelmoraMainWindow() : ::FindWindowW(class_name.c_str(), nullptr);
 }
 
-std::wstring Text(HWND window, int (*read)(HWND, LPWSTR, int)) {
+// WINAPI, as GetWindowTextW and GetClassNameW are: on i686 that is stdcall,
+// which a plain function pointer is not.
+std::wstring Text(HWND window, int(WINAPI* read)(HWND, LPWSTR, int)) {
   std::wstring buffer(512, L'\0');
   buffer.resize(static_cast<std::size_t>(std::max(read(window, buffer.data(), 512), 0)));
   return buffer;
 }
 
+// A named CALLBACK function: a lambda converts only to a pointer of the
+// default calling convention, which on i686 is not EnumWindows' stdcall.
+BOOL CALLBACK CollectWindow(HWND window, LPARAM list) {
+  reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+  return TRUE;
+}
+
 std::vector<HWND> TopLevelWindows() {
   std::vector<HWND> windows;
-  ::EnumWindows(
-      [](HWND window, LPARAM list) {
-        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&windows));
+  ::EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&windows));
   return windows;
 }
 
