@@ -45,11 +45,8 @@ spread() {
   calc 'sprintf("%.3g (%.3g-%.3g)", m, l, g)' "m=$middle" "l=$least" "g=$greatest"
 }
 
-# Wine's 64-bit loader. With wine32 installed, /usr/bin/wine execs the 32-bit
-# one, which hands a 64-bit program to another process: a process id or a
-# timing taken around `wine` is then not the program's.
-WINE64=$(command -v wine64 || echo /usr/lib/wine/wine64)
-wine64() { "$WINE64" "$@"; }
+# wine64, Wine's 64-bit loader, for a process id or a timing of the program.
+source "$(dirname "${BASH_SOURCE[0]}")/../scripts/wine-env"
 
 # Runs a 64-bit Windows program under Wine with this shell's own process id
 # as its first argument: the exec keeps the id, so it is the id of the Linux
