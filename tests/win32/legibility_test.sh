@@ -22,7 +22,7 @@ export WINEPREFIX="$dir/prefix" WINEDEBUG=-all
 trap 'wine_session_end; rm -rf "$dir"' EXIT
 wine_prefix_create
 
-filter='LegibilityTest.*:KeyBoxPixelsTest.*:ConfigurationDialogTest.NamesAndTabOrder*:FormsTest.*_Layout_*:FormsTest.TrayIcon_*'
+filter='LegibilityTest.*:KeyBoxPixelsTest.*:FormsTest.*_Layout_*:FormsTest.TrayIcon_*'
 # The about box's face is Wine's.
 about=':FormsLayerTest.AboutBox*'
 metrics='HKCU\Control Panel\Desktop\WindowMetrics'
