@@ -120,9 +120,9 @@ if(BUILD_TESTING)
   target_link_options(desktopctl PRIVATE -municode)
   # The same tests against the i686 Velmora.exe, labelled i686 (test preset
   # mingw-x64-i686), with these helpers beside it: the x86 package on 64-bit
-  # Windows, where it closes 64-bit browsers. That program comes from a build of its own, so its
-  # folder is filled when the tests start; scripts/test runs them only where
-  # Wine runs 32-bit programs. Left out there, to keep CI short, are the
+  # Windows, where it closes 64-bit browsers. That program comes from a
+  # build of its own, so its folder is filled when the tests start;
+  # scripts/test runs them only where Wine runs 32-bit programs. Left out there, to keep CI short, are the
   # tests of the runs' own logic, which is portable code, and of the one
   # instance per session, where both sides are the same build: a 32-bit
   # fault (a calling convention, a structure's size, a handle or a message
